@@ -1,0 +1,21 @@
+// The C runtime's rand() of the platform the game was designed on, reproduced exactly so that
+// every sequence of pieces, debris and default names is the same everywhere: one linear
+// congruential generator per thread, state 1 until the thread seeds it.
+#pragma once
+
+#include <cstdint>
+
+namespace shardfall {
+
+constexpr int RANDOM_MAX = 0x7FFF;
+
+// Seeds the calling thread's generator (srand).
+void seedRandom(uint32_t seed);
+
+// The next value of the calling thread's generator, 0 to RANDOM_MAX (rand).
+int nextRandom();
+
+// rand() % n, as the game draws its random numbers. n must be positive.
+inline int randomBelow(int n) { return nextRandom() % n; }
+
+}  // namespace shardfall

@@ -1,0 +1,158 @@
+// Drawing surfaces: 32-bit pixel buffers with a source colour key, and the copy, lock, restore
+// and flip operations the game relies on. Each operation maps onto one DirectDraw 7 call, so a
+// native Windows build can implement Surface with the real thing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace shardfall {
+
+class DrawContext;
+
+// A rectangle with exclusive right and bottom edges, as the platform's RECT.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool operator==(const Rect&) const = default;
+};
+
+// Copy flags. The values are DirectDraw's, so call sites read like the design.
+enum BltFastFlags : uint32_t {
+    BLTFAST_NOCOLORKEY = 0x0,
+    BLTFAST_SRCCOLORKEY = 0x1,
+    BLTFAST_WAIT = 0x10,
+};
+enum BltFlags : uint32_t {
+    BLT_ROP = 0x20000,
+    BLT_KEYSRC = 0x8000,
+};
+enum FlipFlags : uint32_t {
+    FLIP_NOVSYNC_DONOTWAIT = 0x28,
+};
+
+// Result codes: 0 is success, negative values are failures, as HRESULTs are.
+using SurfaceResult = int32_t;
+constexpr SurfaceResult SURFACE_OK = 0;
+constexpr SurfaceResult SURFACE_ERR_INVALIDRECT = static_cast<int32_t>(0x88760096);
+constexpr SurfaceResult SURFACE_ERR_SURFACELOST = static_cast<int32_t>(0x887601C2);
+constexpr SurfaceResult SURFACE_ERR_NOTFLIPPABLE = static_cast<int32_t>(0x887601E0);
+constexpr SurfaceResult SURFACE_ERR_NOTLOCKED = static_cast<int32_t>(0x887601E6);
+
+// What a successful lock hands out: the first pixel and the row pitch in bytes.
+struct LockedPixels {
+    uint8_t* bits = nullptr;
+    int pitch = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Receives the front buffer after every flip: the window system's side of the primary surface.
+class FramePresenter {
+public:
+    virtual ~FramePresenter() = default;
+    virtual void present(const LockedPixels& front) = 0;
+};
+
+// A surface of 0x00RRGGBB pixels. Copies never clip: a copy whose destination rectangle is
+// empty, inverted or not wholly inside the destination draws nothing, and so does a source
+// rectangle that is not wholly inside its surface.
+class Surface {
+public:
+    virtual ~Surface() = default;
+
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+
+    // Source colour key for keyed copies from this surface (low and high value the same).
+    virtual SurfaceResult setColorKey(uint32_t key) = 0;
+
+    // Unscaled copy of srcRect from src with its top-left corner at (x, y).
+    virtual SurfaceResult bltFast(int x, int y, Surface& src, const Rect& srcRect,
+                                  uint32_t flags) = 0;
+    // Scaled copy of srcRect (or all of src when null) onto dstRect, nearest-neighbour.
+    virtual SurfaceResult blt(const Rect& dstRect, Surface& src, const Rect* srcRect,
+                              uint32_t flags) = 0;
+
+    virtual SurfaceResult lock(LockedPixels& out) = 0;
+    virtual SurfaceResult unlock() = 0;
+
+    // A drawing context on the pixels, or null when none can be had. Release it before
+    // the next getDC, lock or copy involving this surface.
+    virtual DrawContext* getDC() = 0;
+    virtual void releaseDC(DrawContext* dc) = 0;
+
+    virtual bool isLost() const = 0;
+    virtual SurfaceResult restore() = 0;
+
+    // Primary surfaces only: the back buffer becomes the front buffer and is presented.
+    virtual Surface* attachedBackBuffer() = 0;
+    virtual SurfaceResult flip(uint32_t flags) = 0;
+};
+
+// The in-memory implementation used on every platform without DirectDraw.
+class SoftwareSurface final : public Surface {
+public:
+    SoftwareSurface(int width, int height);
+    ~SoftwareSurface() override;
+    SoftwareSurface(const SoftwareSurface&) = delete;
+    SoftwareSurface& operator=(const SoftwareSurface&) = delete;
+
+    // A primary surface with one attached back buffer of the same size; flip swaps the two
+    // pixel buffers and hands the new front buffer to the presenter, if one is set.
+    static std::unique_ptr<SoftwareSurface> createPrimary(int width, int height);
+    void setPresenter(FramePresenter* presenter) { presenter_ = presenter; }
+
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    SurfaceResult setColorKey(uint32_t key) override;
+    uint32_t colorKey() const { return colorKey_; }
+
+    SurfaceResult bltFast(int x, int y, Surface& src, const Rect& srcRect,
+                          uint32_t flags) override;
+    SurfaceResult blt(const Rect& dstRect, Surface& src, const Rect* srcRect,
+                      uint32_t flags) override;
+    SurfaceResult lock(LockedPixels& out) override;
+    SurfaceResult unlock() override;
+    DrawContext* getDC() override;
+    void releaseDC(DrawContext* dc) override;
+    bool isLost() const override { return lost_; }
+    SurfaceResult restore() override;
+    Surface* attachedBackBuffer() override { return backBuffer_.get(); }
+    SurfaceResult flip(uint32_t flags) override;
+
+    // Simulates the display taking the memory away (as a mode switch does). The pixels are
+    // kept until restore() replaces them with junk.
+    void markLost() { lost_ = true; }
+
+    // Direct pixel access for tests, tools and the other software back ends.
+    uint32_t pixel(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+    void setPixel(int x, int y, uint32_t rgb) { pixels_[static_cast<size_t>(y) * width_ + x] = rgb; }
+    uint32_t* row(int y) { return pixels_.data() + static_cast<size_t>(y) * width_; }
+    const uint32_t* row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
+    int pitch() const { return width_ * 4; }
+
+    // The pattern that restore() leaves: visible junk, so a missing repaint shows.
+    static uint32_t junkPixel(int x, int y);
+
+private:
+    bool containsRect(const Rect& r) const;
+
+    int width_;
+    int height_;
+    std::vector<uint32_t> pixels_;
+    uint32_t colorKey_ = 0;
+    bool lost_ = false;
+    bool locked_ = false;
+    std::unique_ptr<SoftwareSurface> backBuffer_;
+    FramePresenter* presenter_ = nullptr;
+    std::unique_ptr<DrawContext> dc_;
+};
+
+}  // namespace shardfall

@@ -1,0 +1,50 @@
+// The ten best finished games and their file, records.dat: eleven 28-byte records (ten places
+// and a scratch slot) stored as a raw image, with no header.
+#pragma once
+
+#include <cstdint>
+
+namespace shardfall {
+
+class Board;
+class DrawContext;
+
+// One finished game. The memory layout is the file layout: name, score, lines, seconds,
+// little-endian 32-bit integers.
+struct ScoreRecord {
+    char name[16];
+    int32_t score;
+    int32_t lines;
+    int32_t seconds;
+};
+static_assert(sizeof(ScoreRecord) == 28, "records.dat stores 28-byte records");
+
+constexpr int TABLE_PLACES = 10;
+constexpr int TABLE_SLOTS = TABLE_PLACES + 1;  // the last slot is scratch
+constexpr const char* RECORDS_FILE_NAME = "records.dat";
+
+extern const char* const defaultNames[7];
+
+class HighScoreTable {
+public:
+    // Loads records.dat at once; saves it once more when destroyed.
+    HighScoreTable();
+    ~HighScoreTable();
+    HighScoreTable(const HighScoreTable&) = delete;
+    HighScoreTable& operator=(const HighScoreTable&) = delete;
+
+    // Reads records.dat, or makes and saves the default table when it cannot be opened.
+    void load();
+    // Writes the eleven records to records.dat.
+    void save();
+    // Offers a finished game; it enters (and the table is saved) only when its score beats
+    // place 10.
+    void insert(int score, int lines, int seconds, const char* name);
+
+    Board* board = nullptr;  // not owned; the leaderboard takes its cell size
+    ScoreRecord records[TABLE_SLOTS] = {};
+    int32_t x = 0;  // leaderboard position on screen
+    int32_t y = 0;
+};
+
+}  // namespace shardfall

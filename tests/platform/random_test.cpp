@@ -1,0 +1,57 @@
+#include "platform/random.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace shardfall {
+namespace {
+
+std::vector<int> firstValues(int count) {
+    std::vector<int> values;
+    for (int i = 0; i < count; ++i) {
+        values.push_back(nextRandom());
+    }
+    return values;
+}
+
+TEST(Random, UnseededThreadStartsFromStateOne) {
+    // A fresh thread has never been seeded, whatever this thread has drawn.
+    std::vector<int> values;
+    std::thread([&] { values = firstValues(5); }).join();
+    EXPECT_EQ(values, (std::vector<int>{41, 18467, 6334, 26500, 19169}));
+}
+
+TEST(Random, SeedOneRepeatsTheUnseededSequence) {
+    seedRandom(1);
+    EXPECT_EQ(firstValues(5), (std::vector<int>{41, 18467, 6334, 26500, 19169}));
+    seedRandom(12345);
+    const auto a = firstValues(3);
+    seedRandom(12345);
+    EXPECT_EQ(firstValues(3), a);
+}
+
+TEST(Random, ThreadsKeepSeparateGenerators) {
+    seedRandom(1);
+    EXPECT_EQ(nextRandom(), 41);
+    std::vector<int> other;
+    std::thread([&] {
+        seedRandom(7);
+        other = firstValues(2);
+    }).join();
+    // Seeding another thread does not disturb this one.
+    EXPECT_EQ(nextRandom(), 18467);
+    seedRandom(7);
+    EXPECT_EQ(firstValues(2), other);
+}
+
+TEST(Random, RandomBelowReducesModuloN) {
+    seedRandom(1);
+    EXPECT_EQ(randomBelow(6), 41 % 6);
+    EXPECT_EQ(randomBelow(7), 18467 % 7);
+    EXPECT_EQ(randomBelow(40), 6334 % 40);
+}
+
+}  // namespace
+}  // namespace shardfall
