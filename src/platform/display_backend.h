@@ -27,6 +27,9 @@ public:
     virtual SurfaceResult createOffscreenSurface(int width, int height,
                                                  std::unique_ptr<Surface>& out) = 0;
 
+    // Release of the display object made by createDevice: every surface is gone by then.
+    virtual void releaseDevice() {}
+
     // The window side of a failed start: hide it, show a modal box, destroy it.
     // A null caption means the system's default caption.
     virtual void hideWindow() = 0;

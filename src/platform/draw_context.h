@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/dib.h"
 #include "platform/surface.h"
 
 namespace shardfall {
@@ -55,6 +56,10 @@ public:
     virtual bool textOut(int x, int y, const char* text, int length) = 0;
     // Draws one line of text centred in the rectangle (DT_CENTER | DT_VCENTER | DT_SINGLELINE).
     virtual int drawText(const char* text, int length, const Rect& rect, uint32_t format) = 0;
+
+    // StretchDIBits with SRCCOPY: the picture's rectangle src (top-left origin) scaled onto
+    // dst. Returns the number of rows drawn, 0 when nothing could be drawn.
+    virtual int stretchDIBits(const Rect& dst, const Rect& src, const DibPicture& picture) = 0;
 };
 
 // GDI's FillSolidRect idiom: a solid brush of the colour, FillRect, delete the brush.

@@ -64,6 +64,10 @@ public:
                  uint32_t /*format*/) override {
         return 0;
     }
+    int stretchDIBits(const Rect& dst, const Rect& src, const DibPicture& picture) override {
+        return StretchDibOntoPixels(surface_.row(0), surface_.width(), surface_.width(),
+                                    surface_.height(), dst, src, picture);
+    }
 
 private:
     struct FontSlot {

@@ -41,6 +41,14 @@ public:
     // place 10.
     void insert(int score, int lines, int seconds, const char* name);
 
+    // The leaderboard (leaderboard.cpp): the glyph width its font takes from the board's cell
+    // size, the width of its 36-character rows, and one drawing of the ten places with the
+    // pending entry shown at the place its score would take.
+    int glyphWidth() const;
+    int tableWidth() const;
+    void draw(DrawContext& dc, int pendingScore, const char* pendingName, int pendingLines,
+              int pendingSeconds);
+
     Board* board = nullptr;  // not owned; the leaderboard takes its cell size
     ScoreRecord records[TABLE_SLOTS] = {};
     int32_t x = 0;  // leaderboard position on screen

@@ -1,0 +1,330 @@
+#include "render/display.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "game/board.h"
+#include "support/display_fixture.h"
+
+namespace shardfall {
+namespace {
+
+using testing::allBlack;
+using testing::DisplayFixture;
+using testing::makeBitmap;
+using testing::putU16;
+using testing::putU32;
+
+const std::string ABORT_TEXT = "Программа прервана\nОшибка в ";
+const std::string CAPTION = "DirectDraw Application";
+
+// The 256 × 256 background holds the generated gradient exactly.
+bool holdsGradient(const SoftwareSurface& s) {
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            if (s.pixel(x, y) != testing::gradientPixel(x, y)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void expectOneAbortBox(const HeadlessDisplayBackend& backend, const std::string& step) {
+    ASSERT_EQ(backend.messageBoxes.size(), 1u);
+    EXPECT_EQ(backend.messageBoxes[0].text, ABORT_TEXT + step);
+    EXPECT_EQ(backend.messageBoxes[0].caption, CAPTION);
+}
+
+// The window goes away after the box, and the surfaces before it.
+void expectAbortedStart(const HeadlessDisplayBackend& backend) {
+    const auto& e = backend.events;
+    ASSERT_GE(e.size(), 3u);
+    EXPECT_EQ((std::vector<std::string>(e.end() - 3, e.end())),
+              (std::vector<std::string>{"hide", "box", "destroy"}));
+    EXPECT_EQ(PrimarySurface, nullptr);
+    EXPECT_EQ(BackBuffer, nullptr);
+    EXPECT_EQ(BackgroundSurface, nullptr);
+    EXPECT_EQ(TileSheet, nullptr);
+    EXPECT_EQ(FpsSurface, nullptr);
+    EXPECT_EQ(GameOverSurface, nullptr);
+}
+
+TEST(Display, StartTakesTheScreenAndMakesEverySurface) {
+    DisplayFixture d;
+    ASSERT_EQ(d.start(), 1);
+    EXPECT_EQ(ScreenWidth, 1024);
+    EXPECT_EQ(ScreenHeight, 768);
+    EXPECT_EQ(CellSize, 36);
+    EXPECT_EQ(d.backend.events,
+              (std::vector<std::string>{"createDevice", "takeScreen", "primary", "offscreen 256x256",
+                                        "offscreen 288x1296", "offscreen 60x40",
+                                        "offscreen 270x50"}));
+    EXPECT_TRUE(d.backend.messageBoxes.empty());
+    ASSERT_NE(BackBuffer, nullptr);
+    EXPECT_EQ(BackBuffer, PrimarySurface->attachedBackBuffer());
+    EXPECT_EQ(BackBuffer->width(), 1024);
+    EXPECT_EQ(BackBuffer->height(), 768);
+
+    // The background is loaded, the text surfaces are clear, the sheet is painted: the
+    // innermost ring of a 36-pixel block is 242 in each of its colour's channels.
+    EXPECT_TRUE(holdsGradient(DisplayFixture::software(BackgroundSurface)));
+    EXPECT_TRUE(allBlack(DisplayFixture::software(FpsSurface)));
+    EXPECT_TRUE(allBlack(DisplayFixture::software(GameOverSurface)));
+    EXPECT_EQ(DisplayFixture::software(TileSheet).pixel(17, 17), 0xF20000u);
+    EXPECT_EQ(DisplayFixture::software(TileSheet).pixel(2 * 36 + 17, 17), 0x0000F2u);
+
+    // One board, 10 × 20 on the tile sheet, shared by the game and its table.
+    Board* board = DisplayBoard();
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->width, 10);
+    EXPECT_EQ(board->height, 20);
+    EXPECT_EQ(board->tileSheet, TileSheet);
+    EXPECT_EQ(d.game->board, board);
+    EXPECT_EQ(d.game->highScores.board, board);
+}
+
+TEST(Display, CellSizeFollowsTheScreenHeight) {
+    DisplayFixture d(800, 600);
+    ASSERT_EQ(d.start(), 1);
+    EXPECT_EQ(CellSize, 28);
+    EXPECT_EQ(TileSheet->width(), 224);
+    EXPECT_EQ(TileSheet->height(), 784);
+}
+
+TEST(Display, MissingOrUnreadableBackgroundAbortsInConfigureSurfaces) {
+    {
+        DisplayFixture d;
+        std::filesystem::remove("dx000.bmp");
+        EXPECT_EQ(d.start(), 0);
+        expectOneAbortBox(d.backend, "ConfigureSurfaces");
+        expectAbortedStart(d.backend);
+        EXPECT_TRUE(d.backend.calls("primary", "flip").empty());
+    }
+    {
+        // A folder where the file should be opens but cannot be read.
+        DisplayFixture d;
+        std::filesystem::remove("dx000.bmp");
+        std::filesystem::create_directory("dx000.bmp");
+        EXPECT_EQ(d.start(), 0);
+        expectOneAbortBox(d.backend, "ConfigureSurfaces");
+    }
+}
+
+TEST(Display, HostileBackgroundsAbortLikeAMissingFile) {
+    const auto good = makeBitmap(256, 256, 24, testing::gradientPixel);
+    struct Hostile {
+        std::string what;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Hostile> files;
+    files.push_back({"empty", {}});
+    files.push_back({"shorter than the headers", {good.begin(), good.begin() + 50}});
+    files.push_back({"one pixel byte short", {good.begin(), good.end() - 1}});
+    auto damaged = [&](const char* what, size_t at, uint32_t value, bool word16 = false) {
+        auto bytes = good;
+        if (word16) {
+            putU16(bytes, at, static_cast<uint16_t>(value));
+        } else {
+            putU32(bytes, at, value);
+        }
+        files.push_back({what, bytes});
+    };
+    damaged("another header size", testing::BMP_HEADER_SIZE_AT, 108);
+    damaged("colour table", testing::BMP_COLORS_USED_AT, 256);
+    damaged("compression", testing::BMP_COMPRESSION_AT, 3);
+    damaged("zero width", testing::BMP_WIDTH_AT, 0);
+    damaged("negative width", testing::BMP_WIDTH_AT, static_cast<uint32_t>(-256));
+    damaged("zero height", testing::BMP_HEIGHT_AT, 0);
+    damaged("huge height", testing::BMP_HEIGHT_AT, 0x7FFFFFFF);
+    damaged("huge width and height", testing::BMP_WIDTH_AT, 0x7FFFFFFF);
+    damaged("8 bits per pixel", testing::BMP_BIT_COUNT_AT, 8, true);
+
+    for (const auto& file : files) {
+        DisplayFixture d;
+        testing::writeFile("dx000.bmp", file.bytes);
+        EXPECT_EQ(d.start(), 0) << file.what;
+        expectOneAbortBox(d.backend, "ConfigureSurfaces");
+        EXPECT_TRUE(d.backend.calls("primary", "flip").empty()) << file.what;
+    }
+}
+
+TEST(Display, OddButValidBackgroundsAreStretchedOverTheWholeSurface) {
+    DisplayFixture d;
+    // 64 × 32, 16 bits, stored top-down: every picture pixel covers 4 × 8 surface pixels.
+    const auto pixel = [](int x, int y) { return (x < 32) != (y < 16) ? 0xF80000u : 0x00F800u; };
+    testing::writeFile("dx000.bmp", makeBitmap(64, 32, 16, pixel, true));
+    ASSERT_EQ(d.start(), 1);
+    const SoftwareSurface& bg = DisplayFixture::software(BackgroundSurface);
+    EXPECT_EQ(bg.pixel(0, 0), 0x00FF00u);
+    EXPECT_EQ(bg.pixel(127, 127), 0x00FF00u);
+    EXPECT_EQ(bg.pixel(128, 0), 0xFF0000u);
+    EXPECT_EQ(bg.pixel(0, 128), 0xFF0000u);
+    EXPECT_EQ(bg.pixel(255, 255), 0x00FF00u);
+}
+
+TEST(Display, FailuresBeforeTheSurfacesNameTheirStep) {
+    {
+        DisplayFixture d;
+        d.backend.createDeviceResult = -1;
+        EXPECT_EQ(d.start(), 0);
+        expectOneAbortBox(d.backend, "DirectDrawCreate");
+        expectAbortedStart(d.backend);
+        // No display object was made, so none is released.
+        EXPECT_EQ(std::count(d.backend.events.begin(), d.backend.events.end(), "releaseDevice"), 0);
+    }
+    {
+        DisplayFixture d;
+        d.backend.takeScreenResult = -1;
+        EXPECT_EQ(d.start(), 0);
+        expectOneAbortBox(d.backend, "SetCooperativeLevel");
+        expectAbortedStart(d.backend);
+        EXPECT_EQ(std::count(d.backend.events.begin(), d.backend.events.end(), "releaseDevice"), 1);
+    }
+}
+
+TEST(Display, FailingPrimaryShowsItsCodeInHexadecimalFirst) {
+    for (const auto& [code, shown] : std::vector<std::pair<SurfaceResult, std::string>>{
+             {SURFACE_ERR_SURFACELOST, "887601c2"}, {0x2A, "2a"}, {-1, "ffffffff"}}) {
+        DisplayFixture d;
+        d.backend.primaryResult = code;
+        EXPECT_EQ(d.start(), 0);
+        ASSERT_EQ(d.backend.messageBoxes.size(), 2u);
+        EXPECT_EQ(d.backend.messageBoxes[0].text, shown);
+        EXPECT_EQ(d.backend.messageBoxes[0].caption, "");
+        EXPECT_EQ(d.backend.messageBoxes[1].text, ABORT_TEXT + "CreateSurfaces");
+        EXPECT_EQ(d.backend.messageBoxes[1].caption, CAPTION);
+        expectAbortedStart(d.backend);
+    }
+}
+
+TEST(Display, LaterSurfaceFailuresAbortWithoutAMessageOfTheirOwn) {
+    {
+        DisplayFixture d;
+        d.backend.primaryWithoutBackBuffer = true;
+        EXPECT_EQ(d.start(), 0);
+        expectOneAbortBox(d.backend, "CreateSurfaces");
+        expectAbortedStart(d.backend);
+    }
+    for (int failing = 1; failing <= 4; ++failing) {
+        DisplayFixture d;
+        d.backend.failingOffscreenSurface = failing;
+        EXPECT_EQ(d.start(), 0);
+        expectOneAbortBox(d.backend, "CreateSurfaces");
+        expectAbortedStart(d.backend);
+    }
+}
+
+TEST(Display, SecondReleaseDoesNothing) {
+    DisplayFixture d;
+    ASSERT_EQ(d.start(), 1);
+    ReleaseDisplay();
+    EXPECT_EQ(PrimarySurface, nullptr);
+    EXPECT_EQ(TileSheet, nullptr);
+    ReleaseDisplay();
+    EXPECT_EQ(std::count(d.backend.events.begin(), d.backend.events.end(), "releaseDevice"), 1);
+    // A frame-start restore after the release has nothing to look at.
+    RestoreSurfaces();
+}
+
+TEST(Display, ClearSurfaceZeroesEveryByte) {
+    SoftwareSurface s(5, 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            s.setPixel(x, y, 0x123456);
+        }
+    }
+    EXPECT_EQ(ClearSurface(s), 1);
+    EXPECT_TRUE(allBlack(s));
+    s.markLost();
+    EXPECT_EQ(ClearSurface(s), 0);
+}
+
+class DisplayLoss : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(d.start(), 1);
+        const SoftwareSurface& sheet = DisplayFixture::software(TileSheet);
+        for (int y = 0; y < sheet.height(); ++y) {
+            sheetAtStart.insert(sheetAtStart.end(), sheet.row(y), sheet.row(y) + sheet.width());
+        }
+    }
+    static void loseEverything() {
+        for (Surface* s : {PrimarySurface, BackBuffer, BackgroundSurface, TileSheet, FpsSurface,
+                           GameOverSurface}) {
+            DisplayFixture::software(s).markLost();
+        }
+    }
+    static bool holdsJunk(const SoftwareSurface& s) {
+        return s.pixel(0, 0) == SoftwareSurface::junkPixel(0, 0) &&
+               s.pixel(s.width() - 1, s.height() - 1) ==
+                   SoftwareSurface::junkPixel(s.width() - 1, s.height() - 1);
+    }
+    bool sheetAsAtStart() const {
+        const SoftwareSurface& sheet = DisplayFixture::software(TileSheet);
+        size_t i = 0;
+        for (int y = 0; y < sheet.height(); ++y) {
+            for (int x = 0; x < sheet.width(); ++x) {
+                if (sheet.pixel(x, y) != sheetAtStart[i++]) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    DisplayFixture d;
+    std::vector<uint32_t> sheetAtStart;
+};
+
+TEST_F(DisplayLoss, RestoreRepaintsWhatTheLostSurfacesHeld) {
+    // Something on the FPS and banner surfaces, as during a game.
+    DisplayFixture::software(FpsSurface).setPixel(3, 3, 0x9B9B9B);
+    DisplayFixture::software(GameOverSurface).setPixel(3, 3, 0x9B9B9B);
+    loseEverything();
+    RestoreSurfaces();
+    for (Surface* s : {PrimarySurface, BackBuffer, BackgroundSurface, TileSheet, FpsSurface,
+                       GameOverSurface}) {
+        EXPECT_FALSE(s->isLost());
+    }
+    EXPECT_TRUE(holdsGradient(DisplayFixture::software(BackgroundSurface)));
+    EXPECT_TRUE(allBlack(DisplayFixture::software(FpsSurface)));
+    EXPECT_TRUE(allBlack(DisplayFixture::software(GameOverSurface)));
+    EXPECT_TRUE(sheetAsAtStart());
+    // The picture was read from the file again.
+    EXPECT_EQ(d.backend.calls("background", "stretchDIBits").size(), 2u);
+}
+
+TEST_F(DisplayLoss, ABackgroundThatCannotBeReadAgainIsLeftBlackNotJunk) {
+    std::filesystem::remove("dx000.bmp");
+    loseEverything();
+    RestoreSurfaces();
+    EXPECT_FALSE(BackgroundSurface->isLost());
+    EXPECT_TRUE(allBlack(DisplayFixture::software(BackgroundSurface)));
+}
+
+TEST_F(DisplayLoss, NothingIsTestedWhileThePrimaryIsIntact) {
+    DisplayFixture::software(BackgroundSurface).markLost();
+    DisplayFixture::software(TileSheet).markLost();
+    RestoreSurfaces();
+    EXPECT_TRUE(BackgroundSurface->isLost());
+    EXPECT_TRUE(TileSheet->isLost());
+    EXPECT_EQ(d.backend.calls("background", "stretchDIBits").size(), 1u);
+}
+
+TEST_F(DisplayLoss, AFrameAfterALossShowsNoJunk) {
+    d.frames(3);
+    loseEverything();
+    d.frame();
+    EXPECT_FALSE(holdsJunk(d.screen()));
+    // The background is back under the frame: top-left corner of the picture.
+    EXPECT_EQ(d.screen().pixel(0, 0), testing::gradientPixel(0, 0));
+    EXPECT_EQ(d.screen().pixel(1023, 0), testing::gradientPixel(255, 0));
+}
+
+}  // namespace
+}  // namespace shardfall
