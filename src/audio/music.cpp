@@ -1,8 +1,74 @@
 #include "audio/music.h"
 
+#include <cstdio>
+#include <thread>
+
+#include "platform/audio_device.h"
+#include "platform/random.h"
+
 namespace shardfall {
 
-int musicTrack = 0;
+std::atomic<int> musicTrack{0};
 std::atomic<uint8_t> musicChangeRequested{0};
+
+namespace {
+
+constexpr const char* MUSIC_ALIAS = "snd";
+
+// The millisecond tick count the generators are seeded from; like the system's tick count it
+// counts from an arbitrary start and wraps at 32 bits.
+uint32_t tickCount() {
+    auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
+    return static_cast<uint32_t>(ms);
+}
+
+}  // namespace
+
+void initMusic() {
+    musicChangeRequested.store(0, std::memory_order_relaxed);
+    seedRandom(tickCount());
+    musicTrack.store(randomBelow(4), std::memory_order_relaxed);
+}
+
+bool runMusicCycle(AudioDevice& device, const MusicSleeper& sleep) {
+    char path[64];
+    std::snprintf(path, sizeof path, "music\\music%i.mid",
+                  musicTrack.load(std::memory_order_relaxed));
+    // Results are not looked at: a track that cannot be opened leaves the music silent until
+    // the wait below moves on.
+    device.openMusic(hostPath(path), MUSIC_ALIAS);
+    device.playMusic(MUSIC_ALIAS);
+
+    bool requested = false;
+    for (int poll = 0; poll < MUSIC_POLLS_PER_TRACK; ++poll) {
+        // The flag is the only thing shared with the game thread and carries no data with it,
+        // so no ordering beyond the exchange itself is needed.
+        if (musicChangeRequested.exchange(0, std::memory_order_relaxed) != 0) {
+            requested = true;
+            break;
+        }
+        sleep(MUSIC_POLL_INTERVAL);
+    }
+    // A new game restarts the same track; only a track that ran its time gives way to a
+    // random one, which may be the same again.
+    if (!requested) {
+        musicTrack.store(randomBelow(4), std::memory_order_relaxed);
+    }
+
+    device.closeMusic(MUSIC_ALIAS);
+    return requested;
+}
+
+void musicThread() {
+    // This thread has its own generator, so its draws never disturb the game's pieces.
+    seedRandom(tickCount());
+    const MusicSleeper sleep = [](std::chrono::milliseconds interval) {
+        std::this_thread::sleep_for(interval);
+    };
+    for (;;) {
+        runMusicCycle(audioDevice(), sleep);
+    }
+}
 
 }  // namespace shardfall

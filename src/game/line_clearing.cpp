@@ -1,0 +1,115 @@
+#include <cmath>
+
+#include "audio/sound.h"
+#include "game/game.h"
+#include "platform/random.h"
+
+namespace shardfall {
+
+namespace {
+
+// Points per column of the well for n rows cleared at once.
+int pointsPerColumn(int rows) {
+    switch (rows) {
+        case 1:
+            return 10;
+        case 2:
+            return 30;
+        case 3:
+            return 70;
+        default:
+            return 45 * rows - 30;
+    }
+}
+
+}  // namespace
+
+void Game::clearFullRows() {
+    // Every landing sweeps away the debris of the last one, cleared rows or not.
+    liveParticleCount = 0;
+    int rows = 0;
+    if (board->height < 1) {
+        playSound("pop.wav");
+        return;
+    }
+
+    const int cellSize = board->cellSize;
+    bool arrayFull = false;
+    for (int r = 0; r < board->height && !arrayFull; ++r) {
+        int occupied = 0;
+        for (int c = 0; c < board->width; ++c) {
+            if (board->cellAt(c, r).solid != 0) {
+                ++occupied;
+            }
+        }
+        if (occupied < board->width) {
+            continue;
+        }
+        particleFrameCounter = 0;
+        rows += 1;
+
+        for (int c = 0; c < board->width && !arrayFull; ++c) {
+            const Cell burst = board->cellAt(c, r);
+            if (burst.solid == 0) {
+                continue;
+            }
+            for (int k = 0; k < 2; ++k) {
+                Particle& p = particles[liveParticleCount];
+                p.x = static_cast<double>(cellSize * c + board->originX);
+                p.y = static_cast<double>(cellSize * r + board->originY);
+                p.initialSize = cellSize;
+                p.size = static_cast<double>(cellSize);
+                p.tile = burst.tile;
+                p.vx = (randomBelow(6) + 1) * 0.8;
+                if (randomBelow(2) != 0) {
+                    p.vx = -p.vx;
+                }
+                p.vy = -(randomBelow(7) + 1) * 0.8;
+                p.ax = 0.0;
+                p.ay = 0.08;
+                p.shrink = 0.16;
+                board->setCell(c, r, EMPTY_CELL);
+                liveParticleCount += 1;
+                if (liveParticleCount >= MAX_PARTICLES) {
+                    // The rest of this row keeps its blocks and lower rows are not looked at.
+                    arrayFull = true;
+                    break;
+                }
+            }
+        }
+    }
+
+    if (rows == 0) {
+        playSound("pop.wav");
+        return;
+    }
+    playSound(rows >= 4 ? "explode.wav" : "xplode2.wav");
+
+    if (rows >= 4) {
+        shakeCounter = 50;
+        state |= SHAKE;
+    }
+    board->pendingScore += pointsPerColumn(rows) * board->width;
+    board->lines += rows;
+}
+
+void Game::updateParticles() {
+    particleFrameCounter += 1;
+    for (int i = 0; i < liveParticleCount; ++i) {
+        Particle& p = particles[i];
+        p.step();
+        p.board = board;
+        p.draw();
+        if (particleFrameCounter == 90 && liveParticleCount >= 40) {
+            p.ay = -p.ay;
+        }
+    }
+}
+
+void Game::liftParticles() {
+    for (int i = 0; i < liveParticleCount; ++i) {
+        particles[i].ay = -std::fabs(particles[i].ay);
+    }
+}
+
+}  // namespace shardfall

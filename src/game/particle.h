@@ -1,0 +1,35 @@
+// One block of debris from a cleared row: it flies under a constant acceleration, shrinks by a
+// fixed amount every pass and is drawn through the board from the tile sheet.
+#pragma once
+
+#include <cstdint>
+
+namespace shardfall {
+
+class Board;
+
+// The Game's fixed debris array; a clear never spawns beyond it.
+constexpr int MAX_PARTICLES = 800;
+
+class Particle {
+  public:
+    // One pass of motion: move by the old velocity, then accelerate, then shrink (never
+    // below 0).
+    void step();
+    // The block keeps the centre of the cell it burst from while it shrinks.
+    void draw() const;
+
+    Board* board = nullptr;
+    int32_t tile = 0;
+    double x = 0.0;
+    double y = 0.0;
+    double vx = 0.0;
+    double vy = 0.0;
+    double ax = 0.0;
+    double ay = 0.0;
+    double size = 0.0;
+    double shrink = 0.0;
+    int32_t initialSize = 0;
+};
+
+}  // namespace shardfall
