@@ -28,7 +28,9 @@ bool DibIsReadable(const DibPicture& picture) {
 
 namespace {
 
-uint32_t expandFiveBits(uint32_t c) { return (c << 3) | (c >> 2); }
+uint32_t expandFiveBits(uint32_t c) {
+    return (c << 3) | (c >> 2);
+}
 
 uint32_t readPixel(const uint8_t* p, int bitCount) {
     switch (bitCount) {
@@ -63,8 +65,8 @@ int StretchDibOntoPixels(uint32_t* pixels, int pitchInPixels, int width, int hei
         if (y < 0 || y >= height) {
             continue;
         }
-        const int sy = src.top + static_cast<int>(static_cast<int64_t>(dy) * src.height() /
-                                                  dst.height());
+        const int sy =
+            src.top + static_cast<int>(static_cast<int64_t>(dy) * src.height() / dst.height());
         const int storedRow = topDown ? sy : rows - 1 - sy;
         const uint8_t* line = picture.bits + static_cast<size_t>(storedRow) * stride;
         uint32_t* out = pixels + static_cast<ptrdiff_t>(y) * pitchInPixels;
@@ -73,8 +75,8 @@ int StretchDibOntoPixels(uint32_t* pixels, int pitchInPixels, int width, int hei
             if (x < 0 || x >= width) {
                 continue;
             }
-            const int sx = src.left + static_cast<int>(static_cast<int64_t>(dx) * src.width() /
-                                                       dst.width());
+            const int sx =
+                src.left + static_cast<int>(static_cast<int64_t>(dx) * src.width() / dst.width());
             out[x] = readPixel(line + static_cast<size_t>(sx) * bytesPerPixel, picture.bitCount);
         }
         ++written;

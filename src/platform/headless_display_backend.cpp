@@ -45,14 +45,18 @@ void HeadlessDisplayBackend::releaseDevice() {
     primary_ = nullptr;
 }
 
-void HeadlessDisplayBackend::hideWindow() { events.emplace_back("hide"); }
+void HeadlessDisplayBackend::hideWindow() {
+    events.emplace_back("hide");
+}
 
 void HeadlessDisplayBackend::showMessageBox(const char* text, const char* caption) {
     events.emplace_back("box");
     messageBoxes.push_back({text, caption ? caption : ""});
 }
 
-void HeadlessDisplayBackend::destroyWindow() { events.emplace_back("destroy"); }
+void HeadlessDisplayBackend::destroyWindow() {
+    events.emplace_back("destroy");
+}
 
 std::unique_ptr<Surface> HeadlessDisplayBackend::adopt(std::unique_ptr<SoftwareSurface> surface) {
     return surface;

@@ -13,7 +13,7 @@ namespace shardfall {
 class SoftwareSurface;
 
 class HeadlessDisplayBackend : public DisplayBackend {
-public:
+  public:
     HeadlessDisplayBackend(int width, int height) : width_(width), height_(height) {}
 
     SurfaceResult createDevice() override;
@@ -48,11 +48,11 @@ public:
     // "box", "destroy", in the order they happened.
     std::vector<std::string> events;
 
-protected:
+  protected:
     // Where a subclass can wrap the surfaces it hands out.
     virtual std::unique_ptr<Surface> adopt(std::unique_ptr<SoftwareSurface> surface);
 
-private:
+  private:
     int width_;
     int height_;
     int offscreenMade_ = 0;

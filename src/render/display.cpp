@@ -264,6 +264,8 @@ void FatalDisplayError(const char* stepName) {
     backend.destroyWindow();
 }
 
-Board* DisplayBoard() { return display.board.get(); }
+Board* DisplayBoard() {
+    return display.board.get();
+}
 
 }  // namespace shardfall

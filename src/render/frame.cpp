@@ -37,7 +37,9 @@ uint32_t SystemMilliseconds() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void ResetFpsCounter(MillisecondClock clock) { fps = FpsCounter{.clock = clock}; }
+void ResetFpsCounter(MillisecondClock clock) {
+    fps = FpsCounter{.clock = clock};
+}
 
 void RenderFrame(Game& game) {
     RestoreSurfaces();

@@ -29,7 +29,9 @@ int HighScoreTable::glyphWidth() const {
     return static_cast<int>(static_cast<double>(board->cellSize / 2) * 1.2);
 }
 
-int HighScoreTable::tableWidth() const { return TABLE_COLUMNS * glyphWidth(); }
+int HighScoreTable::tableWidth() const {
+    return TABLE_COLUMNS * glyphWidth();
+}
 
 void drawTextLine(DrawContext& dc, int x, int y, const char* text, uint32_t colour) {
     dc.setTextColor(colour);
@@ -58,8 +60,8 @@ void HighScoreTable::draw(DrawContext& dc, int pendingScore, const char* pending
             score = pendingScore;
             lines = pendingLines;
             seconds = pendingSeconds;
-            colour = static_cast<uint32_t>(static_cast<int>(std::sin(highlightPhase) * 75 + 180)) &
-                     0xFF;
+            colour =
+                static_cast<uint32_t>(static_cast<int>(std::sin(highlightPhase) * 75 + 180)) & 0xFF;
             pendingShown = true;
         } else {
             const ScoreRecord& record = records[cursor];
@@ -90,8 +92,7 @@ void LeaderboardStep(HighScoreTable& table, DrawContext& dc, const char* playerN
     if (table.y > target) {
         table.y -= 1;
     }
-    table.draw(dc, board.score, playerName, board.lines,
-               static_cast<int>(board.elapsedSeconds));
+    table.draw(dc, board.score, playerName, board.lines, static_cast<int>(board.elapsedSeconds));
 }
 
 }  // namespace shardfall

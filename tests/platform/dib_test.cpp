@@ -80,7 +80,8 @@ TEST(Dib, StretchIsNearestNeighbour) {
     EXPECT_EQ(out.stretch({0, 0, 4, 6}, {0, 0, 2, 2}, picture(2, -2, 32, bits)), 6);
     for (int y = 0; y < 6; ++y) {
         for (int x = 0; x < 4; ++x) {
-            EXPECT_EQ(out.at(x, y), static_cast<uint32_t>(1 + x / 2 + 2 * (y / 3))) << x << "," << y;
+            EXPECT_EQ(out.at(x, y), static_cast<uint32_t>(1 + x / 2 + 2 * (y / 3)))
+                << x << "," << y;
         }
     }
     // A part of the picture only: its right column.
@@ -103,8 +104,8 @@ TEST(Dib, UnusablePicturesOrRectanglesDrawNothing) {
     const std::vector<uint8_t> bits(2 * 2 * 4, 0x11);
     Pixels out(2, 2);
     // Rows that would run past the bytes.
-    EXPECT_EQ(out.stretch({0, 0, 2, 2}, {0, 0, 2, 2}, DibPicture{2, 3, 32, bits.data(), bits.size()}),
-              0);
+    EXPECT_EQ(
+        out.stretch({0, 0, 2, 2}, {0, 0, 2, 2}, DibPicture{2, 3, 32, bits.data(), bits.size()}), 0);
     // A source rectangle beyond the picture, empty or inverted rectangles.
     EXPECT_EQ(out.stretch({0, 0, 2, 2}, {0, 0, 3, 2}, picture(2, 2, 32, bits)), 0);
     EXPECT_EQ(out.stretch({0, 0, 2, 2}, {1, 1, 1, 2}, picture(2, 2, 32, bits)), 0);

@@ -22,7 +22,9 @@ using testing::makeBitmap;
 using testing::putU16;
 using testing::putU32;
 
-uint32_t checker(int x, int y) { return (x + y) % 2 ? 0xF80000u : 0x0000F8u; }
+uint32_t checker(int x, int y) {
+    return (x + y) % 2 ? 0xF80000u : 0x0000F8u;
+}
 
 // The picture drawn the way the background is: its top-left 256 × 256 onto a 256 × 256 buffer.
 std::vector<uint32_t> drawn(const DibPicture& p) {
@@ -158,6 +160,20 @@ TEST(BitmapFile, WhateverIsAcceptedStaysInsideTheFile) {
     }
     // The untouched bytes of the file header and harmless header bytes keep it acceptable.
     EXPECT_GT(accepted, 0);
+}
+
+TEST(BitmapFile, EncodedFilesReadBackPixelForPixel) {
+    std::vector<uint32_t> pixels(7 * 3);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<uint32_t>(i * 0x0A0B0C + 0x010203) & 0xFFFFFF;
+    }
+    const auto file = EncodeBitmapFile(pixels.data(), 7, 3);
+    EXPECT_EQ(file.size(), BMP_PIXELS_AT + 3 * 24);  // 21 bytes a row, padded to 24
+    const auto picture = ReadBitmapFile(file);
+    ASSERT_TRUE(picture);
+    std::vector<uint32_t> back(7 * 3, 0);
+    StretchDibOntoPixels(back.data(), 7, 7, 3, {0, 0, 7, 3}, {0, 0, 7, 3}, *picture);
+    EXPECT_EQ(back, pixels);
 }
 
 }  // namespace

@@ -60,10 +60,9 @@ TEST(Display, StartTakesTheScreenAndMakesEverySurface) {
     EXPECT_EQ(ScreenWidth, 1024);
     EXPECT_EQ(ScreenHeight, 768);
     EXPECT_EQ(CellSize, 36);
-    EXPECT_EQ(d.backend.events,
-              (std::vector<std::string>{"createDevice", "takeScreen", "primary", "offscreen 256x256",
-                                        "offscreen 288x1296", "offscreen 60x40",
-                                        "offscreen 270x50"}));
+    EXPECT_EQ(d.backend.events, (std::vector<std::string>{"createDevice", "takeScreen", "primary",
+                                                          "offscreen 256x256", "offscreen 288x1296",
+                                                          "offscreen 60x40", "offscreen 270x50"}));
     EXPECT_TRUE(d.backend.messageBoxes.empty());
     ASSERT_NE(BackBuffer, nullptr);
     EXPECT_EQ(BackBuffer, PrimarySurface->attachedBackBuffer());
@@ -245,7 +244,7 @@ TEST(Display, ClearSurfaceZeroesEveryByte) {
 }
 
 class DisplayLoss : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(d.start(), 1);
         const SoftwareSurface& sheet = DisplayFixture::software(TileSheet);
@@ -287,8 +286,8 @@ TEST_F(DisplayLoss, RestoreRepaintsWhatTheLostSurfacesHeld) {
     DisplayFixture::software(GameOverSurface).setPixel(3, 3, 0x9B9B9B);
     loseEverything();
     RestoreSurfaces();
-    for (Surface* s : {PrimarySurface, BackBuffer, BackgroundSurface, TileSheet, FpsSurface,
-                       GameOverSurface}) {
+    for (Surface* s :
+         {PrimarySurface, BackBuffer, BackgroundSurface, TileSheet, FpsSurface, GameOverSurface}) {
         EXPECT_FALSE(s->isLost());
     }
     EXPECT_TRUE(holdsGradient(DisplayFixture::software(BackgroundSurface)));

@@ -19,7 +19,7 @@ constexpr uint32_t WHITE = 0xFFFFFF;
 constexpr uint32_t GREY = 0x9B9B9B;
 
 class Frame : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(d.start(), 1); }
 
     // The calls of the frame about to be drawn only.

@@ -11,7 +11,7 @@
 #include "render/display.h"
 #include "scores/high_score_table.h"
 #include "support/draw_log.h"
-#include "support/temp_folder.h"
+#include "support/game_harness.h"
 
 namespace shardfall {
 namespace {
@@ -22,12 +22,12 @@ constexpr uint32_t WHITE = 0xFFFFFF;
 
 // A table in its own folder whose file holds known places 1 to 10: scores 2000 down to 200.
 class Leaderboard : public ::testing::Test {
-protected:
+  protected:
     Leaderboard() {
         board.setCellSize(36);
         table.board = &board;
-        const char* names[] = {"GANT", "LUVESH", "TROK", "PIMU", "ADMIN",
-                               "QUELTA", "ZORBU", "GANT", "TROK", "PIMU"};
+        const char* names[] = {"GANT",   "LUVESH", "TROK", "PIMU", "ADMIN",
+                               "QUELTA", "ZORBU",  "GANT", "TROK", "PIMU"};
         for (int i = 0; i < TABLE_PLACES; ++i) {
             std::memset(table.records[i].name, 0, sizeof table.records[i].name);
             std::strcpy(table.records[i].name, names[i]);
@@ -57,7 +57,7 @@ protected:
         return rows;
     }
 
-    TempFolder folder;
+    testing::FreshWorkingFolder folder;
     SoftwareSurface surface{1024, 768};
     Board board{10, 20, nullptr};
     HighScoreTable table;

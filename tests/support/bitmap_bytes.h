@@ -56,7 +56,8 @@ inline std::vector<uint8_t> makeBitmap(int width, int height, int bitCount,
             const uint8_t g = static_cast<uint8_t>(c >> 8);
             const uint8_t b = static_cast<uint8_t>(c);
             if (bitCount == 16) {
-                const uint16_t v = static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+                const uint16_t v =
+                    static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
                 row[2 * x] = static_cast<uint8_t>(v);
                 row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
             } else {
@@ -77,7 +78,8 @@ inline uint32_t gradientPixel(int x, int y) {
 
 inline void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace shardfall::testing

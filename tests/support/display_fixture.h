@@ -13,18 +13,20 @@
 #include "render/display.h"
 #include "render/frame.h"
 #include "support/bitmap_bytes.h"
-#include "support/recording_audio_device.h"
 #include "support/draw_log.h"
-#include "support/temp_folder.h"
+#include "support/game_harness.h"
+#include "support/recording_audio_device.h"
 
 namespace shardfall::testing {
 
 // A millisecond clock for the FPS counter that a test moves by hand.
 inline uint32_t fakeMilliseconds = 0;
-inline uint32_t readFakeMilliseconds() { return fakeMilliseconds; }
+inline uint32_t readFakeMilliseconds() {
+    return fakeMilliseconds;
+}
 
 class DisplayFixture {
-public:
+  public:
     explicit DisplayFixture(int width = 1024, int height = 768) : backend(width, height) {
         writeFile("dx000.bmp", makeBitmap(256, 256, 32, gradientPixel));
         fakeMilliseconds = 0;
@@ -61,12 +63,12 @@ public:
         return static_cast<LoggingSurface&>(*surface).software();
     }
 
-    TempFolder folder;
+    FreshWorkingFolder folder;
     RecordingAudioDevice audio;
     std::unique_ptr<Game> game = std::make_unique<Game>();
     LoggingDisplayBackend backend;
 
-private:
+  private:
     bool savedFirstFrameDone_ = firstFrameDone;
 };
 

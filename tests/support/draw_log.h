@@ -33,7 +33,7 @@ struct DrawCall {
 using DrawLog = std::vector<DrawCall>;
 
 class LoggingDrawContext final : public DrawContext {
-public:
+  public:
     LoggingDrawContext(DrawContext& inner, std::string surface, DrawLog& log)
         : inner_(inner), surface_(std::move(surface)), log_(log) {}
 
@@ -89,7 +89,7 @@ public:
         return inner_.stretchDIBits(dst, src, picture);
     }
 
-private:
+  private:
     DrawCall make(const char* op) const {
         DrawCall call;
         call.surface = surface_;
@@ -111,7 +111,7 @@ private:
 };
 
 class LoggingSurface final : public Surface {
-public:
+  public:
     LoggingSurface(std::unique_ptr<SoftwareSurface> owned, std::string name, DrawLog& log)
         : inner_(*owned), owned_(std::move(owned)), name_(std::move(name)), log_(log) {}
     LoggingSurface(SoftwareSurface& borrowed, std::string name, DrawLog& log)
@@ -177,7 +177,7 @@ public:
         return call.result;
     }
 
-private:
+  private:
     DrawCall make(const char* op) const {
         DrawCall call;
         call.surface = name_;
@@ -206,7 +206,7 @@ private:
 // A headless screen whose surfaces record into one log. The display makes them in a fixed
 // order, so they are named after it.
 class LoggingDisplayBackend final : public HeadlessDisplayBackend {
-public:
+  public:
     LoggingDisplayBackend(int width, int height) : HeadlessDisplayBackend(width, height) {}
 
     DrawLog log;
@@ -222,7 +222,7 @@ public:
         return found;
     }
 
-protected:
+  protected:
     std::unique_ptr<Surface> adopt(std::unique_ptr<SoftwareSurface> surface) override {
         static const char* const names[] = {"primary", "background", "tiles", "fps", "gameover"};
         const char* name = made_ < 5 ? names[made_] : "extra";
@@ -230,7 +230,7 @@ protected:
         return std::make_unique<LoggingSurface>(std::move(surface), name, log);
     }
 
-private:
+  private:
     int made_ = 0;
 };
 

@@ -48,19 +48,22 @@ class FreshWorkingFolder {
 // Sets the screen globals for the duration of a test.
 class ScreenGlobals {
   public:
-    ScreenGlobals(int width, int height, Surface* primary, Surface* backBuffer, Surface* tiles)
+    ScreenGlobals(int width, int height, Surface* primary, Surface* backBuffer, Surface* tiles,
+                  Surface* gameOver = nullptr)
         : width_(ScreenWidth),
           height_(ScreenHeight),
           cell_(CellSize),
           primary_(PrimarySurface),
           back_(BackBuffer),
-          tiles_(TileSheet) {
+          tiles_(TileSheet),
+          gameOver_(GameOverSurface) {
         ScreenWidth = width;
         ScreenHeight = height;
         CellSize = height / 21;
         PrimarySurface = primary;
         BackBuffer = backBuffer;
         TileSheet = tiles;
+        GameOverSurface = gameOver;
     }
     ~ScreenGlobals() {
         ScreenWidth = width_;
@@ -69,6 +72,7 @@ class ScreenGlobals {
         PrimarySurface = primary_;
         BackBuffer = back_;
         TileSheet = tiles_;
+        GameOverSurface = gameOver_;
     }
     ScreenGlobals(const ScreenGlobals&) = delete;
     ScreenGlobals& operator=(const ScreenGlobals&) = delete;
@@ -80,6 +84,7 @@ class ScreenGlobals {
     Surface* primary_;
     Surface* back_;
     Surface* tiles_;
+    Surface* gameOver_;
 };
 
 inline std::unique_ptr<SoftwareSurface> paintedTileSheet(int cellSize) {
@@ -104,7 +109,9 @@ struct GameHarness {
     std::unique_ptr<SoftwareSurface> primary = SoftwareSurface::createPrimary(WIDTH, HEIGHT);
     SoftwareSurface& backBuffer = static_cast<SoftwareSurface&>(*primary->attachedBackBuffer());
     std::unique_ptr<SoftwareSurface> tiles = paintedTileSheet(CELL);
-    ScreenGlobals screen{WIDTH, HEIGHT, primary.get(), &backBuffer, tiles.get()};
+    // The overlays write the Game Over banner's text onto a surface of its own.
+    std::unique_ptr<SoftwareSurface> gameOver = std::make_unique<SoftwareSurface>(270, 50);
+    ScreenGlobals screen{WIDTH, HEIGHT, primary.get(), &backBuffer, tiles.get(), gameOver.get()};
     Board board{10, 20, tiles.get()};
     std::unique_ptr<Game> gamePtr = makeGame(board);
     Game& game = *gamePtr;
@@ -112,6 +119,7 @@ struct GameHarness {
     static std::unique_ptr<Game> makeGame(Board& board) {
         auto made = std::make_unique<Game>();
         made->board = &board;
+        made->highScores.board = &board;
         board.setCellSize(CELL);
         return made;
     }

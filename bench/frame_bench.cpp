@@ -1,0 +1,123 @@
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "game/board.h"
+#include "game/game.h"
+#include "platform/headless_display_backend.h"
+#include "platform/surface.h"
+#include "render/bitmap_file.h"
+#include "render/display.h"
+#include "render/frame.h"
+
+namespace shardfall {
+namespace {
+
+// A 1920 × 1080 headless display in a scratch folder, with a background picture, a well full
+// of blocks and 800 debris particles that neither move nor fade, so every frame costs the same.
+class BusyFrame {
+  public:
+    BusyFrame() : previous_(std::filesystem::current_path()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "shardfall-bench-XXXXXX");
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        folder_ = pattern;
+        std::filesystem::current_path(folder_);
+        writeBackground();
+        game_ = std::make_unique<Game>();
+        if (InitDisplay(backend_, *game_) != 1) {
+            std::abort();
+        }
+        ResetFpsCounter();
+        fillWell();
+        scatterDebris();
+    }
+    ~BusyFrame() {
+        ReleaseDisplay();
+        game_.reset();
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(folder_);
+    }
+
+    void render() { RenderFrame(*game_); }
+
+  private:
+    static void writeBackground() {
+        std::vector<uint32_t> pixels(256 * 256);
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) {
+                pixels[y * 256 + x] =
+                    static_cast<uint32_t>((x << 16) | (y << 8) | ((x ^ y) & 0xFF));
+            }
+        }
+        const auto file = EncodeBitmapFile(pixels.data(), 256, 256);
+        std::ofstream("dx000.bmp", std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()),
+                   static_cast<std::streamsize>(file.size()));
+    }
+
+    // Every cell taken but one per row, so nothing clears; no steps run while the delay lasts.
+    void fillWell() {
+        Board& board = *game_->board;
+        for (int y = 0; y < board.height; ++y) {
+            for (int x = 0; x < board.width; ++x) {
+                board.setCell(x, y,
+                              x == y % board.width ? EMPTY_CELL : Cell{y % 5, 255, (x + y) % 8, 0});
+            }
+        }
+        board.score = 123456;
+        board.lines = 789;
+        game_->stateDelay = 1 << 30;
+        game_->stateAfterDelay = game_->state;
+    }
+
+    void scatterDebris() {
+        for (int i = 0; i < MAX_PARTICLES; ++i) {
+            Particle& p = game_->particles[i];
+            p.board = game_->board;
+            p.tile = i % 8;
+            p.x = 100 + (i * 37) % 1700;
+            p.y = 50 + (i * 53) % 950;
+            p.initialSize = CellSize;
+            p.size = CellSize - (i % 20);
+        }
+        game_->liveParticleCount = MAX_PARTICLES;
+    }
+
+    std::filesystem::path previous_;
+    std::filesystem::path folder_;
+    HeadlessDisplayBackend backend_{1920, 1080};
+    std::unique_ptr<Game> game_;
+};
+
+// A whole frame: background, credit line, 190 cells, the frame, 800 particles, the score
+// panel, the FPS counter and the flip.
+void BM_RenderFrame1080p(benchmark::State& state) {
+    BusyFrame frame;
+    for (auto _ : state) {
+        frame.render();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RenderFrame1080p)->Unit(benchmark::kMicrosecond);
+
+// The floor to compare it with: one unscaled copy of a whole 1920 × 1080 frame.
+void BM_PlainFrameCopy1080p(benchmark::State& state) {
+    SoftwareSurface from(1920, 1080);
+    SoftwareSurface to(1920, 1080);
+    const Rect all{0, 0, 1920, 1080};
+    for (auto _ : state) {
+        to.bltFast(0, 0, from, all, BLTFAST_NOCOLORKEY);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PlainFrameCopy1080p)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace shardfall

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "game/board.h"
+#include "game/game.h"
+#include "platform/headless_display_backend.h"
+#include "render/display.h"
+#include "render/frame.h"
+#include "support/allocation_counter.h"
+#include "support/bitmap_bytes.h"
+#include "support/game_harness.h"
+
+namespace shardfall {
+namespace {
+
+// Composes frames in every state after a few warm-up frames and counts operator new calls.
+TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
+    testing::FreshWorkingFolder folder;
+    testing::RecordingAudioDevice audio;
+    testing::writeFile("dx000.bmp", testing::makeBitmap(256, 256, 24, testing::gradientPixel));
+    auto game = std::make_unique<Game>();
+    HeadlessDisplayBackend backend(1024, 768);
+    ASSERT_EQ(InitDisplay(backend, *game), 1);
+    ResetFpsCounter();
+
+    // A stack with four full rows under it, cleared into debris.
+    Board& board = *game->board;
+    for (int y = 12; y < 20; ++y) {
+        testing::fillRow(board, y, y < 16 ? y % 10 : -1, y % 7);
+    }
+    game->clearFullRows();
+    ASSERT_GT(game->liveParticleCount, 0);
+
+    const auto countFrames = [&](int count) {
+        for (int i = 0; i < 5; ++i) {
+            RenderFrame(*game);
+        }
+        testing::AllocationCounter counter;
+        for (int i = 0; i < count; ++i) {
+            RenderFrame(*game);
+        }
+        return counter.count();
+    };
+    // Long enough for the FPS text to be written at least twice.
+    EXPECT_EQ(countFrames(45), 0u) << "playing with debris";
+    game->paused = true;
+    EXPECT_EQ(countFrames(45), 0u) << "paused";
+    game->paused = false;
+    game->state = PLAYING | SHAKE | GAME_OVER;
+    game->stateDelay = 400;
+    game->stateAfterDelay = SHOW_SCORES;
+    game->bannerZoom = -50;
+    EXPECT_EQ(countFrames(100), 0u) << "game over banner";
+    ReleaseDisplay();
+}
+
+}  // namespace
+}  // namespace shardfall
