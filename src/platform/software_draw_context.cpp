@@ -93,17 +93,15 @@ class SoftwareDrawContext final : public DrawContext {
         }
         const int64_t textWidth = int64_t{length} * glyphs->advance();
         const int h = glyphs->cellHeight();
-        int64_t x = rect.left;
-        int y = rect.top;
-        if (format & DT_CENTER) {
-            x = rect.left + (rect.width() - textWidth) / 2;
-        }
-        if ((format & DT_VCENTER) && (format & DT_SINGLELINE)) {
-            y = rect.top + (rect.height() - h) / 2;
-        }
-        const Rect clip = intersect(rect, surfaceBounds());
-        drawLine(*glyphs, x, y, text, length, clip);
-        return (format & DT_VCENTER) && (format & DT_SINGLELINE) ? y - rect.top + h : h;
+        const bool vcentre = (format & DT_VCENTER) && (format & DT_SINGLELINE);
+        const int64_t x = (format & DT_CENTER)
+                              ? rect.left + (int64_t{rect.right} - rect.left - textWidth) / 2
+                              : rect.left;
+        const int64_t y =
+            vcentre ? rect.top + (int64_t{rect.bottom} - rect.top - h) / 2 : int64_t{rect.top};
+        drawLine(*glyphs, x, y, text, length, intersect(rect, surfaceBounds()));
+        // As DrawText: the text's height, or with vertical centring where its bottom lies.
+        return static_cast<int>(vcentre ? y - rect.top + h : h);
     }
 
   private:
@@ -124,12 +122,15 @@ class SoftwareDrawContext final : public DrawContext {
         return glyphs_.glyphs(font.height, font.width);
     }
 
-    // One line of text, its cell's top-left corner at (x, y), nothing outside `clip`.
-    void drawLine(const GlyphSet& glyphs, int64_t x, int y, const char* text, int length,
+    // One line of text, its cell's top-left corner at (x, top), nothing outside `clip`.
+    void drawLine(const GlyphSet& glyphs, int64_t x, int64_t top, const char* text, int length,
                   const Rect& clip) {
-        if (clip.left >= clip.right || clip.top >= clip.bottom) {
+        if (clip.left >= clip.right || top >= clip.bottom ||
+            top + glyphs.cellHeight() <= clip.top) {
             return;
         }
+        // From here the whole cell is within a cell's height of the clip: no overflow below.
+        const int y = static_cast<int>(top);
         const int advance = glyphs.advance();
         if (bkMode_ == OPAQUE) {
             const int64_t right = std::min<int64_t>(x + int64_t{length} * advance, clip.right);
