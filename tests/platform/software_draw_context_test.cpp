@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -297,6 +298,9 @@ TEST(SoftwareDrawContext, TextIsClippedToTheSurface) {
     drawText(tiny, 80, 40, 100, 0, "Pause!");
     drawText(tiny, 80, 40, -1000, -1000, "Pause!");
     drawText(tiny, 80, 40, 2000000000, 2000000000, "Pause!");
+    drawText(tiny, 80, 40, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
+             "Pause!");
+    drawText(tiny, 80, 40, std::numeric_limits<int>::max() - 5, -79, "Pause!");
     EXPECT_EQ(inkOf(tiny).count, 0);
 }
 
