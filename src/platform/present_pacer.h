@@ -12,9 +12,11 @@ class PresentPacer {
   public:
     using Duration = std::chrono::nanoseconds;
 
-    // A tick may start this late because of a shown frame: the schedule keeps ticks that are
-    // less than a period late, and the next frames are then left out until it has caught up.
-    static constexpr Duration ALLOWED_LATENESS = std::chrono::milliseconds(5);
+    // A tick may start this late because of a shown frame; the frames after it are then left
+    // out until the schedule has caught up. Kept small: the schedule loses a tick that is a
+    // whole period late, and a present can take several milliseconds longer than the last one
+    // when other processes want the CPU.
+    static constexpr Duration ALLOWED_LATENESS = std::chrono::milliseconds(2);
     // Even when every frame looks too expensive, one in this many is shown, so the picture
     // never freezes and the cost estimate recovers from a single slow present.
     static constexpr int SHOW_AT_LEAST_EVERY = 10;

@@ -10,6 +10,7 @@ int TickClock::ticksDue(Duration now) {
         deadline_ += PERIOD;
     } else {
         deadline_ = now + PERIOD;
+        ++restarts_;
     }
     return 1;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 namespace shardfall {
 
@@ -25,9 +26,12 @@ class TickClock {
     Duration timeUntilNextTick(Duration now) const;
 
     Duration nextDeadline() const { return deadline_; }
+    // How often a stall restarted the schedule, each time losing at least one tick.
+    uint64_t restarts() const { return restarts_; }
 
   private:
     Duration deadline_;
+    uint64_t restarts_ = 0;
 };
 
 }  // namespace shardfall

@@ -18,10 +18,10 @@ TEST(PresentPacer, ShowsFramesWhoseCostFitsBeforeTheNextTick) {
     pacer.presented(8ms);
     EXPECT_TRUE(pacer.shouldPresent(8ms));
     pacer.presented(8ms);
-    // 8 ms fit into 4 ms left plus the lateness a tick may take.
-    EXPECT_TRUE(pacer.shouldPresent(4ms));
+    // 8 ms fit into 6 ms left plus the lateness a tick may take.
+    EXPECT_TRUE(pacer.shouldPresent(6ms));
     pacer.presented(8ms);
-    EXPECT_FALSE(pacer.shouldPresent(2ms));
+    EXPECT_FALSE(pacer.shouldPresent(5ms));
     // The next tick is already overdue.
     EXPECT_FALSE(pacer.shouldPresent(-1ms));
     EXPECT_EQ(pacer.presentedFrames(), 3u);
@@ -48,7 +48,7 @@ TEST(PresentPacer, ShowsOneFrameInTenEvenWhenNoneFits) {
 }
 
 // Ten simulated seconds of a loop whose frames take 2 ms to compose and 10 ms to show: the
-// ticks keep their rate and most frames are still shown.
+// ticks keep their rate and about half of the frames are still shown.
 TEST(PresentPacer, SlowPresentsKeepTheTickRate) {
     using Duration = TickClock::Duration;
     const Duration start = 1s;
@@ -69,8 +69,9 @@ TEST(PresentPacer, SlowPresentsKeepTheTickRate) {
         }
     }
     EXPECT_EQ(ticks, 1000);
+    EXPECT_EQ(clock.restarts(), 0u);
     EXPECT_EQ(pacer.presentedFrames() + pacer.skippedFrames(), 1000u);
-    EXPECT_GE(pacer.presentedFrames(), 600u);
+    EXPECT_GE(pacer.presentedFrames(), 450u);
     EXPECT_LE(pacer.presentedFrames(), 850u);
 }
 

@@ -87,11 +87,13 @@ TEST(TickClock, StallGivesOneTickThenRestartsFromNow) {
     EXPECT_EQ(loop.clock.ticksDue(afterStall), 0);
     EXPECT_EQ(loop.clock.ticksDue(afterStall + 9ms), 0);
     EXPECT_EQ(loop.clock.timeUntilNextTick(afterStall), 10ms);
+    EXPECT_EQ(loop.clock.restarts(), 1u);
 
     // Exactly one period late already counts as a stall: that tick is lost, not replayed.
     TickClock exact(0ns);
     EXPECT_EQ(exact.ticksDue(20ms), 1);
     EXPECT_EQ(exact.nextDeadline(), 30ms);
+    EXPECT_EQ(exact.restarts(), 1u);
 
     // After the stall the rate is the same as before.
     loop.now = afterStall;
@@ -103,6 +105,7 @@ TEST(TickClock, NoDriftOverAnHour) {
     FakeLoop loop(start);
     const int ticks = loop.runUntil(start + 3600s + 5ms, 2ms);
     EXPECT_EQ(ticks, 360000);
+    EXPECT_EQ(loop.clock.restarts(), 0u);
     EXPECT_EQ(loop.clock.nextDeadline(), start + 360001 * 10ms);
 }
 

@@ -19,7 +19,8 @@ constexpr const char* WINDOW_TITLE = "DirectDraw Application";
 // What the platform's message box shows as its caption when it is given none.
 constexpr const char* DEFAULT_CAPTION = "Error";
 
-// The video drivers that have no screen: a box there would never be seen.
+// The video drivers without a screen or a window system: nobody would see a box there, and
+// nobody activates a window.
 bool withoutScreen() {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr) {
@@ -75,6 +76,14 @@ SurfaceResult SdlDisplayBackend::takeScreen() {
     // repeat what it does for a new window anyway.
     SDL_RaiseWindow(window_);
     SDL_SetWindowInputFocus(window_);
+    if (withoutScreen()) {
+        // No window system will ever activate the window: it is the active one from the start.
+        SDL_Event focus{};
+        focus.type = SDL_WINDOWEVENT;
+        focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+        focus.window.windowID = SDL_GetWindowID(window_);
+        SDL_PushEvent(&focus);
+    }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);

@@ -29,8 +29,9 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
 
     // Opens the window and its renderer.
     SurfaceResult createDevice() override;
-    // Brings the window to the front with the keyboard focus and shows a first black frame,
-    // so that the slow first present happens during start and not in the first tick.
+    // Brings the window to the front with the keyboard focus (activating it where no window
+    // system does) and shows a first black frame, so that the slow first present happens
+    // during start and not in the first tick.
     SurfaceResult takeScreen() override;
     int screenWidth() const override { return width_; }
     int screenHeight() const override { return height_; }

@@ -39,6 +39,14 @@ TEST_F(SdlDisplayBackendTest, OpensAWindowOverTheWholeDesktop) {
     SdlDisplayBackend backend;
     ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
     ASSERT_EQ(backend.takeScreen(), SURFACE_OK);
+    // Without a window system the backend activates the window itself.
+    SDL_Event event;
+    bool focused = false;
+    while (SDL_PollEvent(&event) != 0) {
+        focused = focused || (event.type == SDL_WINDOWEVENT &&
+                              event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED);
+    }
+    EXPECT_TRUE(focused);
     SDL_DisplayMode desktop{};
     ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
     EXPECT_EQ(backend.screenWidth(), desktop.w);
