@@ -71,17 +71,34 @@ SurfaceResult SoftwareSurface::blt(const Rect& dstRect, Surface& srcBase, const 
     if (!src.containsRect(srcRect) || !containsRect(dstRect)) {
         return SURFACE_ERR_INVALIDRECT;
     }
+    // The stepping below is exact only up to this width; no display comes near it.
+    if (dstRect.width() > 65536) {
+        return SURFACE_ERR_INVALIDRECT;
+    }
     const bool keyed = (flags & BLT_KEYSRC) != 0;
     const uint32_t key = src.colorKey_;
     const int dw = dstRect.width();
     const int dh = dstRect.height();
     // Nearest neighbour in 32.32 fixed point: destination pixel i samples source pixel
-    // floor(i * srcWidth / dstWidth), without a division per pixel.
-    const uint64_t stepX = (static_cast<uint64_t>(srcRect.width()) << 32) / static_cast<uint64_t>(dw);
+    // floor(i * srcWidth / dstWidth), without a division per pixel. The step is rounded up:
+    // rounded down, i * step falls just short of a whole number where the true quotient is
+    // one, and a column samples its left neighbour. Rounded up, the excess (below dstWidth in
+    // total) stays under the smallest fraction step 2^32 / dstWidth while dstWidth <= 65536.
+    const uint64_t stepX =
+        ((static_cast<uint64_t>(srcRect.width()) << 32) + dw - 1) / static_cast<uint64_t>(dw);
+    int previousSy = -1;
     for (int dy = 0; dy < dh; ++dy) {
-        const int sy = srcRect.top + static_cast<int>(static_cast<int64_t>(dy) * srcRect.height() / dh);
+        const int sy =
+            srcRect.top + static_cast<int>(static_cast<int64_t>(dy) * srcRect.height() / dh);
         const uint32_t* from = src.row(sy) + srcRect.left;
         uint32_t* to = this->row(dstRect.top + dy) + dstRect.left;
+        // Enlarged, one source row makes several equal rows: an unkeyed copy repeats the row
+        // it has just made, which is far cheaper than sampling it again.
+        if (!keyed && sy == previousSy) {
+            std::memcpy(to, to - width_, static_cast<size_t>(dw) * sizeof(uint32_t));
+            continue;
+        }
+        previousSy = sy;
         uint64_t fx = 0;
         if (keyed) {
             for (int dx = 0; dx < dw; ++dx, fx += stepX) {

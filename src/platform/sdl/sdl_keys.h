@@ -1,7 +1,8 @@
-// SDL key events in the game's terms: the Windows virtual-key codes its key table uses.
+// SDL key events in the game's terms: the Windows virtual-key codes its key table uses, and
+// which key combinations the window system keeps for itself.
 #pragma once
 
-#include <SDL2/SDL_keycode.h>
+#include <SDL2/SDL_keyboard.h>
 
 #include <cstdint>
 
@@ -9,5 +10,16 @@ namespace shardfall {
 
 // The virtual-key code for an SDL key, or 0 for a key the game has no code for.
 uint32_t virtualKeyFromSdl(SDL_Keycode key);
+
+// As above for a whole key event. A letter key whose layout gives no Latin letter (a Cyrillic
+// layout, say) still yields the letter at its place on a US keyboard, as virtual keys do.
+uint32_t virtualKeyFromSdl(const SDL_Keysym& key);
+
+// A key pressed or released while Alt is held without Ctrl is a system key: the window
+// system handles it and the game never sees it.
+bool isSystemKey(const SDL_Keysym& key);
+
+// Alt+F4, the system's close command.
+bool isCloseCommand(const SDL_Keysym& key);
 
 }  // namespace shardfall

@@ -1,0 +1,65 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/draw_context.h"
+#include "platform/surface.h"
+
+namespace shardfall {
+namespace {
+
+// At 1920 × 1080 a cell is 51 pixels: the score panel's font is 61 high and 30 wide.
+constexpr int PANEL_HEIGHT = 61;
+constexpr int PANEL_WIDTH = 30;
+
+// One score-panel line as a frame draws it, glyphs already cached: the font made and
+// dropped around the text, as the game does every frame.
+void BM_ScorePanelLine1080p(benchmark::State& state) {
+    SoftwareSurface frame(1920, 1080);
+    const char* line = "SCORE 1234567";
+    const int length = static_cast<int>(std::strlen(line));
+    for (auto _ : state) {
+        DrawContext* dc = frame.getDC();
+        Font* font = dc->createFont(PANEL_HEIGHT, PANEL_WIDTH, FF_MODERN | FIXED_PITCH);
+        Font* previous = dc->selectFont(font);
+        dc->setTextColor(0xFFFFFF);
+        dc->setBkMode(TRANSPARENT);
+        dc->textOut(1920 - 14 * PANEL_WIDTH, 0, line, length);
+        dc->selectFont(previous);
+        dc->deleteFont(font);
+        frame.releaseDC(dc);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * length);
+}
+BENCHMARK(BM_ScorePanelLine1080p);
+
+// The whole leaderboard at 1080p: ten rows of 36 characters, 60 high and 30 wide.
+void BM_LeaderboardRows1080p(benchmark::State& state) {
+    SoftwareSurface frame(1920, 1080);
+    char rows[10][40];
+    for (int i = 0; i < 10; ++i) {
+        std::snprintf(rows[i], sizeof rows[i], "%2i. %-14s %06i %04i %02i:%02i", i + 1, "Player",
+                      2000 - 100 * i, 13, 4, 36);
+    }
+    for (auto _ : state) {
+        DrawContext* dc = frame.getDC();
+        Font* font = dc->createFont(60, 30, FF_MODERN | FIXED_PITCH);
+        Font* previous = dc->selectFont(font);
+        for (int i = 0; i < 10; ++i) {
+            dc->setBkMode(TRANSPARENT);
+            dc->setTextColor(0xFFFFFF);
+            dc->textOut(420, 240 + i * 60, rows[i], static_cast<int>(std::strlen(rows[i])));
+        }
+        dc->selectFont(previous);
+        dc->deleteFont(font);
+        frame.releaseDC(dc);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 360);
+}
+BENCHMARK(BM_LeaderboardRows1080p);
+
+}  // namespace
+}  // namespace shardfall

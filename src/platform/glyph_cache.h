@@ -1,0 +1,114 @@
+// Rasterised text for the software drawing contexts. One monospace face (DejaVu Sans Mono,
+// found through fontconfig) is scaled so that every glyph advances exactly the requested width
+// and its ascender and descender fill the requested height; the coverage of the printable
+// ASCII glyphs is kept per (height, width), so drawing the same sizes again allocates nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace shardfall {
+
+// One glyph's anti-aliased coverage (255 = fully covered), placed relative to the top-left
+// corner of its text cell. Rows outside the cell's height were cut off when it was rasterised.
+struct GlyphImage {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    const uint8_t* coverage = nullptr;  // width × height bytes, row after row
+};
+
+// Every printable ASCII glyph at one size. Other bytes have an empty image: they draw
+// nothing but still take their advance.
+class GlyphSet {
+  public:
+    static constexpr int FIRST_CHAR = 32;
+    static constexpr int LAST_CHAR = 126;
+
+    int cellHeight() const { return cellHeight_; }
+    int advance() const { return advance_; }
+    int baseline() const { return baseline_; }
+    // The smallest left offset of any glyph: no glyph reaches further left of its pen position.
+    int minLeft() const { return minLeft_; }
+
+    const GlyphImage& glyph(unsigned char c) const {
+        return (c >= FIRST_CHAR && c <= LAST_CHAR) ? glyphs_[c - FIRST_CHAR] : empty_;
+    }
+
+  private:
+    friend class GlyphCache;
+
+    int cellHeight_ = 0;
+    int advance_ = 0;
+    int baseline_ = 0;
+    int minLeft_ = 0;
+    std::array<GlyphImage, LAST_CHAR - FIRST_CHAR + 1> glyphs_{};
+    GlyphImage empty_{};
+    std::vector<uint8_t> coverage_;
+};
+
+class GlyphCache {
+  public:
+    // Sizes above this draw nothing, so a wild request cannot eat the memory.
+    static constexpr int MAX_SIZE = 512;
+    // The number of sizes kept; the one used longest ago makes room for a new one.
+    static constexpr int CAPACITY = 16;
+
+    // The cache of the whole process, made at first use. The environment variable
+    // SHARDFALL_FONT_FILE, when set, names the face file to use instead of asking fontconfig.
+    // Like GDI's text, it is meant for the main thread only.
+    static GlyphCache& shared();
+
+    // fontFile empty: ask fontconfig for DejaVu Sans Mono. The face is opened at the first
+    // request for glyphs; when that fails, one line goes to `warnings` and no text is drawn.
+    explicit GlyphCache(std::string fontFile = {}, std::FILE* warnings = stderr);
+    ~GlyphCache();
+    GlyphCache(const GlyphCache&) = delete;
+    GlyphCache& operator=(const GlyphCache&) = delete;
+
+    // The glyphs for a text cell `height` pixels high and `width` pixels per character,
+    // rasterised at the first request. As GDI's font mapper: a negative size counts as its
+    // magnitude, height 0 is 16 and width 0 is the face's natural width at that height.
+    // Null when there is no face or the size is above MAX_SIZE.
+    const GlyphSet* glyphs(int height, int width);
+
+    // Whether a face is loaded (opening it on the first call).
+    bool hasFace();
+
+    // The face file in use, once opened; for diagnostics and tests.
+    const std::string& fontFile() const { return fontFile_; }
+
+    // How many sizes have been rasterised over the cache's life.
+    int rasterisations() const { return rasterisations_; }
+
+  private:
+    struct Face;
+    struct Entry {
+        int height = 0;
+        int width = 0;
+        uint64_t lastUse = 0;
+        std::unique_ptr<GlyphSet> set;
+    };
+
+    bool openFace();
+    std::unique_ptr<GlyphSet> rasterise(int height, int width);
+
+    std::string fontFile_;
+    std::FILE* warnings_;
+    std::unique_ptr<Face> face_;
+    bool triedToOpen_ = false;
+    std::vector<Entry> entries_;
+    uint64_t useClock_ = 0;
+    int rasterisations_ = 0;
+};
+
+// The face file fontconfig gives for DejaVu Sans Mono, or an empty string when it gives
+// none or another face (a substitute would not have the metrics the scaling relies on).
+std::string findDejaVuSansMono();
+
+}  // namespace shardfall

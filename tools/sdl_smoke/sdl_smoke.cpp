@@ -1,0 +1,176 @@
+// Drives the window, the tick loop and the presentation without the game: every tick paints a
+// moving test picture into the back buffer and flips it. On exit it prints the rates and the
+// CPU time, so the shell can be measured on any display.
+//
+//   sdl_smoke [seconds]      runs that long (default 10), or until the window is closed
+
+#include <SDL2/SDL.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/event_loop.h"
+#include "platform/sdl/sdl_clock.h"
+#include "platform/sdl/sdl_display_backend.h"
+#include "platform/tick_clock.h"
+
+namespace shardfall {
+namespace {
+
+double seconds(TickClock::Duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// Diagonal colour bands that scroll one pixel per tick and a white bar that crosses the
+// screen every two seconds: a stalled or torn picture shows at a glance.
+void paintTestPicture(Surface& target, uint64_t tick) {
+    LockedPixels pixels;
+    if (target.lock(pixels) != SURFACE_OK) {
+        return;
+    }
+    static constexpr uint32_t colours[6] = {0xC03030, 0xC0A030, 0x30C030,
+                                            0x30A0C0, 0x3030C0, 0xA030C0};
+    constexpr int BAND = 64;
+    const int barX = static_cast<int>(tick % 200) * pixels.width / 200;
+    for (int y = 0; y < pixels.height; ++y) {
+        auto* row =
+            reinterpret_cast<uint32_t*>(pixels.bits + static_cast<ptrdiff_t>(y) * pixels.pitch);
+        const int shift = (y + static_cast<int>(tick % (6 * BAND))) % (6 * BAND);
+        for (int x = 0; x < pixels.width;) {
+            const int phase = (x + shift) % (6 * BAND);
+            const int run = std::min(BAND - phase % BAND, pixels.width - x);
+            std::fill_n(row + x, run, colours[phase / BAND]);
+            x += run;
+        }
+        std::fill_n(row + barX, std::min(16, pixels.width - barX), 0xFFFFFFu);
+    }
+    target.unlock();
+}
+
+Uint32 endOfRun(Uint32 /*interval*/, void* /*unused*/) {
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    return 0;
+}
+
+int run(int runSeconds) {
+    if (SDL_InitSubSystem(SDL_INIT_TIMER) != 0) {
+        std::fprintf(stderr, "SDL timer: %s\n", SDL_GetError());
+        return 1;
+    }
+    SdlDisplayBackend backend;
+    if (backend.createDevice() != SURFACE_OK || backend.takeScreen() != SURFACE_OK) {
+        backend.showMessageBox(SDL_GetError(), "sdl_smoke");
+        return 1;
+    }
+    std::unique_ptr<Surface> primary;
+    if (backend.createPrimarySurface(primary) != SURFACE_OK) {
+        backend.showMessageBox(SDL_GetError(), "sdl_smoke");
+        return 1;
+    }
+    std::printf("video driver %s, renderer ", SDL_GetCurrentVideoDriver());
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(SDL_GetRenderer(SDL_GetWindowFromID(1)), &info) == 0) {
+        std::printf("%s", info.name);
+    }
+    std::printf(", screen %d x %d\n", backend.screenWidth(), backend.screenHeight());
+    std::fflush(stdout);
+
+    const TickClock::Duration start = monotonicNow();
+    const double cpuAtStart = cpuSeconds();
+    TickClock clock(start);
+    backend.paceBy(&clock);
+
+    uint64_t ticks = 0;
+    bool active = false;
+    TickClock::Duration activeSince{};
+    TickClock::Duration activeTime{};
+    TickClock::Duration paintTime{};
+    TickClock::Duration presentTime{};
+    WindowEvents events;
+    events.onTick = [&] {
+        const TickClock::Duration begun = monotonicNow();
+        paintTestPicture(*primary->attachedBackBuffer(), ticks);
+        const TickClock::Duration painted = monotonicNow();
+        const uint64_t shownBefore = backend.presentedFrames();
+        primary->flip(FLIP_NOVSYNC_DONOTWAIT);
+        const TickClock::Duration flipped = monotonicNow();
+        paintTime += painted - begun;
+        if (backend.presentedFrames() != shownBefore) {
+            presentTime += flipped - painted;
+        }
+        ++ticks;
+    };
+    events.onActivate = [&](bool nowActive) {
+        const TickClock::Duration now = monotonicNow();
+        if (nowActive && !active) {
+            activeSince = now;
+        } else if (!nowActive && active) {
+            activeTime += now - activeSince;
+        }
+        active = nowActive;
+        std::printf("%8.3f s  %s after %llu ticks\n", seconds(now - start),
+                    active ? "active  " : "inactive", static_cast<unsigned long long>(ticks));
+        std::fflush(stdout);
+    };
+    events.onKeyDown = [&](uint32_t key) {
+        std::printf("%8.3f s  key down %u\n", seconds(monotonicNow() - start), key);
+        std::fflush(stdout);
+    };
+    events.onKeyUp = [&](uint32_t key) {
+        std::printf("%8.3f s  key up   %u\n", seconds(monotonicNow() - start), key);
+        std::fflush(stdout);
+    };
+    SDL_AddTimer(static_cast<Uint32>(runSeconds * 1000), endOfRun, nullptr);
+
+    const int exitCode = runEventLoop(events, clock);
+
+    const double wall = seconds(monotonicNow() - start);
+    const double cpu = cpuSeconds() - cpuAtStart;
+    if (active) {
+        activeTime += monotonicNow() - activeSince;
+    }
+    const double ticking = seconds(activeTime);
+    std::printf("ran %.2f s, active %.2f s, exit code %d\n", wall, ticking, exitCode);
+    std::printf("ticks         %llu, %.2f per second while active\n",
+                static_cast<unsigned long long>(ticks),
+                ticking > 0 ? static_cast<double>(ticks) / ticking : 0.0);
+    std::printf("schedule restarts after a stall: %llu\n",
+                static_cast<unsigned long long>(clock.restarts()));
+    std::printf("frames shown  %llu, %.2f per second while active; left out %llu\n",
+                static_cast<unsigned long long>(backend.presentedFrames()),
+                ticking > 0 ? static_cast<double>(backend.presentedFrames()) / ticking : 0.0,
+                static_cast<unsigned long long>(backend.skippedFrames()));
+    if (ticks > 0 && backend.presentedFrames() > 0) {
+        std::printf("average cost  painting %.2f ms, showing a frame %.2f ms\n",
+                    1000 * seconds(paintTime) / static_cast<double>(ticks),
+                    1000 * seconds(presentTime) / static_cast<double>(backend.presentedFrames()));
+    }
+    std::printf("CPU           %.2f s, %.1f %% of one core\n", cpu, 100.0 * cpu / wall);
+    primary.reset();
+    backend.destroyWindow();
+    return exitCode;
+}
+
+}  // namespace
+}  // namespace shardfall
+
+int main(int argc, char** argv) {
+    const int runSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const int code = shardfall::run(runSeconds > 0 ? runSeconds : 10);
+    SDL_Quit();
+    return code;
+}
