@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -274,6 +275,119 @@ TEST_F(Frame, EveryFontIsPutBackBeforeItIsDeleted) {
     for (const auto& c : d.backend.log) {
         EXPECT_NE(c.op, "deleteSelectedFont") << c.surface;
     }
+}
+
+// The screen's pixels, row after row.
+using Snapshot = std::vector<uint32_t>;
+Snapshot snapshot(const SoftwareSurface& screen) {
+    Snapshot pixels;
+    for (int y = 0; y < screen.height(); ++y) {
+        pixels.insert(pixels.end(), screen.row(y), screen.row(y) + screen.width());
+    }
+    return pixels;
+}
+Snapshot backgroundOnly() {
+    Snapshot pixels;
+    for (int y = 0; y < 768; ++y) {
+        for (int x = 0; x < 1024; ++x) {
+            pixels.push_back(testing::gradientPixel(x * 256 / 1024, y * 256 / 768));
+        }
+    }
+    return pixels;
+}
+
+// The bounding box of the pixels within a rectangle that differ between two screens; an empty
+// rectangle when none do.
+Rect changed(const Snapshot& before, const Snapshot& after, const Rect& within) {
+    Rect box{};
+    bool any = false;
+    for (int y = within.top; y < within.bottom; ++y) {
+        for (int x = within.left; x < within.right; ++x) {
+            if (before[y * 1024 + x] == after[y * 1024 + x]) {
+                continue;
+            }
+            box = any ? Rect{std::min(box.left, x), std::min(box.top, y),
+                             std::max(box.right, x + 1), std::max(box.bottom, y + 1)}
+                      : Rect{x, y, x + 1, y + 1};
+            any = true;
+        }
+    }
+    return box;
+}
+
+TEST_F(Frame, TextLandsWhereItIsPlaced) {
+    frame();
+    const Snapshot screen = snapshot(d.screen());
+    const Snapshot background = backgroundOnly();
+    // The credit line: 19 glyphs of 8 pixels from x = 864, in the bottom 16 rows. (The well's
+    // frame ends at x = 710.)
+    const Rect credit = changed(background, screen, {712, 700, 1024, 768});
+    EXPECT_GE(credit.left, 862);
+    EXPECT_LE(credit.right, 1018);
+    EXPECT_GE(credit.top, 752);
+    EXPECT_GT(credit.width(), 140);
+    // The score panel's three lines, from x = 730 in rows 0 to 129.
+    const Rect panel = changed(background, screen, {712, 0, 1024, 200});
+    EXPECT_GE(panel.left, 728);
+    EXPECT_LT(panel.left, 740);
+    EXPECT_LE(panel.bottom, 129);
+    EXPECT_GT(panel.bottom, 86);
+}
+
+TEST_F(Frame, PauseTextIsCentredOnTheScreen) {
+    // The middle of a fresh well is empty: only the text differs from the background there.
+    d.game->paused = true;
+    frame();
+    const Rect box = changed(backgroundOnly(), snapshot(d.screen()), {340, 300, 684, 468});
+    // Six glyphs of 40 pixels in an 80-pixel cell centred on (512, 384).
+    EXPECT_GE(box.left, 390);
+    EXPECT_LE(box.right, 634);
+    EXPECT_GE(box.top, 344);
+    EXPECT_LE(box.bottom, 424);
+    EXPECT_NEAR((box.left + box.right) / 2.0, 512, 6);
+    EXPECT_GT(box.width(), 180);
+}
+
+TEST_F(Frame, FpsTextAppearsInTheTwentiethFrame) {
+    // At the scores screen nothing else is drawn near the top of the screen.
+    showScores();
+    const Rect area{482, 20, 542, 60};
+    const Snapshot background = backgroundOnly();
+    d.frames(19);
+    EXPECT_TRUE(testing::allBlack(DisplayFixture::software(FpsSurface)));
+    EXPECT_EQ(changed(background, snapshot(d.screen()), area), Rect{});
+    frame();
+    EXPECT_FALSE(testing::allBlack(DisplayFixture::software(FpsSurface)));
+    const Rect text = changed(background, snapshot(d.screen()), {400, 0, 624, 100});
+    EXPECT_GT(text.width(), 20);
+    EXPECT_GE(text.left, 482);
+    EXPECT_LE(text.right, 542);
+    EXPECT_GE(text.top, 20);
+    EXPECT_LE(text.bottom, 60);
+}
+
+TEST_F(Frame, BannerIsFirstSeenInThe27thFrameAndRestsAtTheCentre) {
+    // No steps run during the game-over delay, so the well stays as it is.
+    endGame();
+    const Rect zone{0, 0, 1024, 768};
+    d.frames(25);
+    const Snapshot before = snapshot(d.screen());
+    frame();
+    EXPECT_EQ(changed(before, snapshot(d.screen()), zone), Rect{});
+    frame();
+    const Rect strip = changed(before, snapshot(d.screen()), zone);
+    EXPECT_GT(strip.width(), 0);
+    EXPECT_GE(strip.left, 401);
+    EXPECT_LE(strip.right, 623);
+    EXPECT_GE(strip.top, 383);
+    EXPECT_LE(strip.bottom, 385);
+    d.frames(60);
+    const Rect banner = changed(before, snapshot(d.screen()), zone);
+    EXPECT_GE(banner.left, 357);
+    EXPECT_LE(banner.right, 667);
+    EXPECT_GE(banner.top, 339);
+    EXPECT_LE(banner.bottom, 429);
+    EXPECT_GT(banner.width(), 250);
 }
 
 }  // namespace
