@@ -3,9 +3,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "background.h"
 #include "bitmap_file.h"
+#include "effects.h"
+#include "synth.h"
+#include "wave_file.h"
 
 namespace {
 
@@ -32,5 +36,20 @@ int main(int argc, char** argv) {
     const auto picture = out / "dx000.bmp";
     ok &= report(writeBitmap24(picture.string(), BACKGROUND_SIZE, BACKGROUND_SIZE, paintBackground()),
                  picture);
+
+    struct Effect {
+        const char* fileName;
+        std::vector<double> (*make)();
+    };
+    const Effect effects[] = {
+        {"pop.wav", makeLandingPop},   {"xplode2.wav", makeLineBurst},
+        {"explode.wav", makeBigExplosion}, {"gem.wav", makeGemChime},
+        {"EXORCISM.wav", makeGameOverSting},
+    };
+    std::filesystem::create_directories(out / "Sounds", error);
+    for (const auto& effect : effects) {
+        const auto path = out / "Sounds" / effect.fileName;
+        ok &= report(writeWave(path.string(), effect.make(), SAMPLE_RATE), path);
+    }
     return ok ? 0 : 1;
 }
