@@ -18,11 +18,19 @@ struct Colour {
     double r = 0, g = 0, b = 0;
 };
 
-Colour operator+(Colour a, Colour b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-Colour operator*(Colour a, double k) { return {a.r * k, a.g * k, a.b * k}; }
-Colour mix(Colour a, Colour b, double t) { return a * (1.0 - t) + b * t; }
+Colour operator+(Colour a, Colour b) {
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+Colour operator*(Colour a, double k) {
+    return {a.r * k, a.g * k, a.b * k};
+}
+Colour mix(Colour a, Colour b, double t) {
+    return a * (1.0 - t) + b * t;
+}
 
-double clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
+double clamp01(double v) {
+    return std::clamp(v, 0.0, 1.0);
+}
 
 double smoothstep(double edge0, double edge1, double v) {
     const double t = clamp01((v - edge0) / (edge1 - edge0));
@@ -32,7 +40,7 @@ double smoothstep(double edge0, double edge1, double v) {
 // Smooth lattice noise: random values on a coarse grid, blended with a quintic curve so that
 // the clouds have no creases even when every pixel becomes a block eight screen pixels wide.
 class ValueNoise {
-public:
+  public:
     explicit ValueNoise(uint64_t seed) {
         Dice dice(seed);
         for (auto& v : lattice_) {
@@ -67,7 +75,7 @@ public:
         return sum / total;
     }
 
-private:
+  private:
     static constexpr int SIDE = 64;
     static double fade(double t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }
     static double lerp(double a, double b, double t) { return a + (b - a) * t; }
@@ -79,12 +87,12 @@ private:
 };
 
 class Canvas {
-public:
+  public:
     Canvas() : pixels_(static_cast<size_t>(N) * N) {}
     Colour& at(int x, int y) { return pixels_[static_cast<size_t>(y) * N + x]; }
     const Colour& at(int x, int y) const { return pixels_[static_cast<size_t>(y) * N + x]; }
 
-private:
+  private:
     std::vector<Colour> pixels_;
 };
 
@@ -114,10 +122,10 @@ void paintSky(Canvas& canvas) {
             // by the same turbulence so they read as one cloud bank.
             const double n = noise.cloud(u * 3.0, v * 3.0 + 0.35 * drift.at(u * 2.0, v * 2.0), 4);
             const double density = smoothstep(0.42, 0.78, n);
-            const double roseMask = std::exp(-(std::pow((u - 0.22) / 0.30, 2.0) +
-                                               std::pow((v - 0.42) / 0.26, 2.0)));
-            const double tealMask = std::exp(-(std::pow((u - 0.80) / 0.26, 2.0) +
-                                               std::pow((v - 0.55) / 0.30, 2.0)));
+            const double roseMask =
+                std::exp(-(std::pow((u - 0.22) / 0.30, 2.0) + std::pow((v - 0.42) / 0.26, 2.0)));
+            const double tealMask =
+                std::exp(-(std::pow((u - 0.80) / 0.26, 2.0) + std::pow((v - 0.55) / 0.30, 2.0)));
             c = c + rose * (0.55 * density * roseMask) + teal * (0.55 * density * tealMask);
             // A faint haze everywhere so that no part of the sky is flat.
             c = c + Colour{0.05, 0.03, 0.09} * (0.6 * n * n);
@@ -129,12 +137,12 @@ void paintSky(Canvas& canvas) {
 // ---- aurora ----------------------------------------------------------------------------------
 
 struct Curtain {
-    double baseY;       // pixel row of the curtain's lower edge, on average
+    double baseY;  // pixel row of the curtain's lower edge, on average
     double wave1, freq1, phase1;
     double wave2, freq2, phase2;
-    double height;      // how far the light reaches upward, in pixels
+    double height;  // how far the light reaches upward, in pixels
     double strength;
-    double rayFreq;     // rays across the picture
+    double rayFreq;                // rays across the picture
     double fadeCentre, fadeWidth;  // where along x the curtain is brightest
 };
 
@@ -150,9 +158,10 @@ void paintAurora(Canvas& canvas) {
         for (int y = 0; y < N; ++y) {
             for (int x = 0; x < N; ++x) {
                 const double u = (x + 0.5) / N;
-                const double lower = curtain.baseY +
-                                     curtain.wave1 * std::sin(TAU * (u * curtain.freq1 + curtain.phase1)) +
-                                     curtain.wave2 * std::sin(TAU * (u * curtain.freq2 + curtain.phase2));
+                const double lower =
+                    curtain.baseY +
+                    curtain.wave1 * std::sin(TAU * (u * curtain.freq1 + curtain.phase1)) +
+                    curtain.wave2 * std::sin(TAU * (u * curtain.freq2 + curtain.phase2));
                 const double d = (y + 0.5) - lower;  // positive below the lower edge
                 double light = 0.0;
                 double climb = 0.0;
@@ -165,8 +174,9 @@ void paintAurora(Canvas& canvas) {
                 // Vertical rays, their spacing slowly wandering along the curtain.
                 const double rays =
                     0.55 + 0.45 * (0.5 + 0.5 * std::sin(TAU * (u * curtain.rayFreq +
-                                                                0.35 * std::sin(TAU * u * 1.7))));
-                const double along = std::exp(-std::pow((u - curtain.fadeCentre) / curtain.fadeWidth, 2.0));
+                                                               0.35 * std::sin(TAU * u * 1.7))));
+                const double along =
+                    std::exp(-std::pow((u - curtain.fadeCentre) / curtain.fadeWidth, 2.0));
                 const double amount = curtain.strength * light * rays * along;
                 canvas.at(x, y) = canvas.at(x, y) + mix(edge, crown, clamp01(climb * 0.9)) * amount;
             }
@@ -201,10 +211,10 @@ struct Shard {
     double baseX, baseY;  // where the shard's axis leaves the ground
     double lean;          // degrees from upright, positive to the right
     double length, halfWidth;
-    double tip;           // share of the length taken by the pointed tip
+    double tip;  // share of the length taken by the pointed tip
     Colour hue;
     double brightness;
-    double haze;          // how much of the sky shows through a distant shard
+    double haze;  // how much of the sky shows through a distant shard
 };
 
 void paintShard(Canvas& canvas, const Shard& shard) {
@@ -253,7 +263,8 @@ void paintShard(Canvas& canvas, const Shard& shard) {
             const double rise = std::pow(clamp01(std::max(a, 0.0) / shard.length), 1.4);
             const double across = clamp01(std::abs(s) / std::max(width, 0.5));
             const bool litFace = s < 0.0;
-            double shade = (0.30 + 0.70 * rise) * (litFace ? 1.15 - 0.35 * across : 0.55 + 0.15 * across);
+            double shade =
+                (0.30 + 0.70 * rise) * (litFace ? 1.15 - 0.35 * across : 0.55 + 0.15 * across);
             if (a > tipStart) {
                 shade *= litFace ? 1.25 : 0.9;  // the tip facets face the sky
             }

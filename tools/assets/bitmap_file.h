@@ -10,7 +10,6 @@ namespace shardfall {
 
 // rgb holds width × height pixels, top row first, three bytes each in the order red, green, blue.
 // Returns false when the file cannot be written.
-bool writeBitmap24(const std::string& path, int width, int height,
-                   const std::vector<uint8_t>& rgb);
+bool writeBitmap24(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb);
 
 }  // namespace shardfall

@@ -8,7 +8,7 @@
 namespace shardfall {
 
 class Dice {
-public:
+  public:
     explicit Dice(uint64_t seed) : state_(seed) {}
 
     // splitmix64: every seed, zero included, gives a well-mixed sequence.
@@ -31,7 +31,7 @@ public:
 
     bool chance(double probability) { return unit() < probability; }
 
-private:
+  private:
     uint64_t state_;
 };
 

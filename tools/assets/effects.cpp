@@ -13,11 +13,12 @@ namespace {
 
 constexpr double TAU = 2.0 * std::numbers::pi;
 
-double seconds(size_t sample) { return static_cast<double>(sample) / SAMPLE_RATE; }
+double seconds(size_t sample) {
+    return static_cast<double>(sample) / SAMPLE_RATE;
+}
 
 // A struck glass or metal bar: a few inharmonic partials, the higher ones dying sooner.
-void addBell(std::vector<double>& out, double start, double frequency, double level,
-             double ring) {
+void addBell(std::vector<double>& out, double start, double frequency, double level, double ring) {
     constexpr std::array<double, 5> ratios{1.0, 2.0, 2.76, 4.2, 5.4};
     constexpr std::array<double, 5> weights{1.0, 0.45, 0.3, 0.18, 0.1};
     const auto first = static_cast<size_t>(samplesFor(start));
@@ -29,7 +30,8 @@ void addBell(std::vector<double>& out, double start, double frequency, double le
             if (f > SAMPLE_RATE * 0.45) {
                 continue;
             }
-            value += weights[p] * std::sin(TAU * f * t) * strike(t, 0.0015, ring / (1.0 + 1.5 * static_cast<double>(p)));
+            value += weights[p] * std::sin(TAU * f * t) *
+                     strike(t, 0.0015, ring / (1.0 + 1.5 * static_cast<double>(p)));
         }
         out[i] += level * value;
     }
@@ -172,7 +174,8 @@ std::vector<double> makeGameOverSting() {
     }};
     for (const auto& chord : chords) {
         const auto first = static_cast<size_t>(samplesFor(chord.start));
-        const auto last = std::min(out.size(), first + static_cast<size_t>(samplesFor(chord.length + 0.3)));
+        const auto last =
+            std::min(out.size(), first + static_cast<size_t>(samplesFor(chord.length + 0.3)));
         const bool held = chord.length > 1.0;
         for (const double note : chord.notes) {
             std::array<Sawtooth, 3> voices{Sawtooth(0.0), Sawtooth(0.37), Sawtooth(0.71)};
@@ -193,8 +196,8 @@ std::vector<double> makeGameOverSting() {
                 out[i] += chord.level * 0.12 * tone.process(raw).low * envelope;
             }
         }
-        addThump(out, chord.start, held ? 90.0 : 110.0, held ? 42.0 : 55.0, 0.08,
-                 held ? 0.7 : 0.45, held ? 0.7 : 0.22);
+        addThump(out, chord.start, held ? 90.0 : 110.0, held ? 42.0 : 55.0, 0.08, held ? 0.7 : 0.45,
+                 held ? 0.7 : 0.22);
     }
     // A gong under the last chord: low inharmonic partials with a slow swell of beating.
     const auto gongStart = static_cast<size_t>(samplesFor(0.72));

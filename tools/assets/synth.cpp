@@ -6,7 +6,9 @@
 
 namespace shardfall {
 
-int samplesFor(double seconds) { return static_cast<int>(std::lround(seconds * SAMPLE_RATE)); }
+int samplesFor(double seconds) {
+    return static_cast<int>(std::lround(seconds * SAMPLE_RATE));
+}
 
 void StateVariableFilter::tune(double cutoffHz, double resonance) {
     const double limited = std::clamp(cutoffHz, 10.0, SAMPLE_RATE * 0.45);

@@ -16,45 +16,45 @@ constexpr int SAMPLE_RATE = 44100;
 int samplesFor(double seconds);
 
 class WhiteNoise {
-public:
+  public:
     explicit WhiteNoise(uint64_t seed) : dice_(seed) {}
     double next() { return dice_.between(-1.0, 1.0); }
 
-private:
+  private:
     Dice dice_;
 };
 
 // Two-pole state-variable filter (trapezoidal form), stable under fast cutoff sweeps.
 class StateVariableFilter {
-public:
+  public:
     struct Outputs {
         double low, band, high;
     };
     void tune(double cutoffHz, double resonance);
     Outputs process(double input);
 
-private:
+  private:
     double g_ = 0, k_ = 1, a1_ = 0, a2_ = 0, a3_ = 0;
     double ic1_ = 0, ic2_ = 0;
 };
 
 // Sawtooth with polynomial corrections at the wrap, so low notes do not alias.
 class Sawtooth {
-public:
+  public:
     explicit Sawtooth(double startPhase = 0.0) : phase_(startPhase) {}
     double next(double frequencyHz);
 
-private:
+  private:
     double phase_;
 };
 
 // A few parallel damped combs and two all-passes: enough room to give a sound a tail.
 class Reverb {
-public:
+  public:
     explicit Reverb(double feedback = 0.78, double damping = 0.3);
     double process(double input);
 
-private:
+  private:
     struct Comb {
         std::vector<double> line;
         std::size_t at = 0;
