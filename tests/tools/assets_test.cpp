@@ -205,6 +205,24 @@ TEST_F(Assets, EffectsAreMono16BitPcmOfFittingLengths) {
     }
 }
 
+// Zero crossings per second: a rough measure of how bright a sound is.
+double crossingRate(const Wave& wave) {
+    int crossings = 0;
+    for (size_t i = 1; i < wave.samples.size(); ++i) {
+        crossings += (wave.samples[i - 1] < 0) != (wave.samples[i] < 0);
+    }
+    return crossings * static_cast<double>(wave.rate) / static_cast<double>(wave.samples.size());
+}
+
+TEST_F(Assets, GemChimeIsBrightAndGameOverStingIsDark) {
+    const Wave gem = parseWave(asset("Sounds/gem.wav"));
+    const Wave sting = parseWave(asset("Sounds/EXORCISM.wav"));
+    ASSERT_FALSE(gem.samples.empty());
+    ASSERT_FALSE(sting.samples.empty());
+    EXPECT_GT(crossingRate(gem), 1000.0);
+    EXPECT_LT(crossingRate(sting), 600.0);
+}
+
 TEST_F(Assets, EffectsAreAudibleUnclippedAndStartAndEndQuietly) {
     // The big explosion must also outweigh the single-row burst, and that the landing pop.
     std::map<std::string, double> energy;
@@ -243,7 +261,11 @@ struct Tune {
     std::set<int> programmedChannels;
     std::set<int> channelsWithNotes;
     size_t notes = 0;
-    size_t unreleased = 0;  // notes still held when their track ends
+    size_t unreleased = 0;                  // notes still held when their track ends
+    int lowestKey = 127, highestKey = 0;    // melodic channels
+    int lowestDrum = 127, highestDrum = 0;  // channel 10
+    std::set<int> silencedChannels;         // all notes off at the very end
+    std::set<uint32_t> trackEnds;
     double seconds = 0;
 };
 
@@ -329,8 +351,14 @@ Tune parseMidi(const Bytes& file) {
             const uint32_t second = (kind == 0xC0 || kind == 0xD0) ? 0 : byte();
             if (kind == 0xC0) {
                 tune.programmedChannels.insert(channel);
+            } else if (kind == 0xB0 && first == 123) {
+                tune.silencedChannels.insert(channel);
             } else if (kind == 0x90 && second > 0) {
                 ++tune.notes;
+                auto& low = channel == 9 ? tune.lowestDrum : tune.lowestKey;
+                auto& high = channel == 9 ? tune.highestDrum : tune.highestKey;
+                low = std::min(low, static_cast<int>(first));
+                high = std::max(high, static_cast<int>(first));
                 ++held[{channel, static_cast<int>(first)}];
                 tune.channelsWithNotes.insert(channel);
             } else if (kind == 0x80 || kind == 0x90) {
@@ -344,6 +372,7 @@ Tune parseMidi(const Bytes& file) {
             tune.unreleased += static_cast<size_t>(count);
         }
         tune.endTick = std::max(tune.endTick, tick);
+        tune.trackEnds.insert(tick);
         at = end;
     }
 
@@ -375,7 +404,14 @@ TEST_F(Assets, TunesAreCompleteGeneralMidiSongsOfOneToFourMinutes) {
         EXPECT_GE(tune.channelsWithNotes.size(), 4u);
         for (const int channel : tune.channelsWithNotes) {
             EXPECT_TRUE(tune.programmedChannels.count(channel)) << "channel " << channel;
+            EXPECT_TRUE(tune.silencedChannels.count(channel)) << "channel " << channel;
         }
+        EXPECT_EQ(tune.trackEnds.size(), 1u) << "the tracks end at different times";
+        // Pitched parts stay where instruments sound well; drums use the General MIDI kit.
+        EXPECT_GE(tune.lowestKey, 24);
+        EXPECT_LE(tune.highestKey, 100);
+        EXPECT_GE(tune.lowestDrum, 35);
+        EXPECT_LE(tune.highestDrum, 81);
     }
 }
 
