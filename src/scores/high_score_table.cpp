@@ -1,10 +1,12 @@
 #include "scores/high_score_table.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstring>
-#include <fstream>
+#include <span>
 #include <utility>
 
+#include "platform/atomic_file.h"
 #include "platform/random.h"
 
 namespace shardfall {
@@ -14,17 +16,34 @@ static_assert(std::endian::native == std::endian::little,
 
 const char* const defaultNames[7] = {"GANT", "LUVESH", "TROK", "PIMU", "ADMIN", "QUELTA", "ZORBU"};
 
-HighScoreTable::HighScoreTable() { load(); }
+std::string_view recordName(const ScoreRecord& record) {
+    return {record.name, strnlen(record.name, sizeof record.name)};
+}
 
-HighScoreTable::~HighScoreTable() { save(); }
+HighScoreTable::HighScoreTable() {
+    load();
+}
+
+HighScoreTable::~HighScoreTable() {
+    save();
+}
 
 void HighScoreTable::load() {
-    std::ifstream in(RECORDS_FILE_NAME, std::ios::binary);
-    if (in) {
-        in.read(reinterpret_cast<char*>(records), sizeof records);
+    // The file is read into a copy first. A file that ends early still fills the leading bytes
+    // of the table, as it always has; but when the read itself goes wrong (records.dat is a
+    // folder, the disk reports an error) nothing of it is taken, because a table patched with
+    // whatever arrived before the error would be saved back as if it were real.
+    std::byte bytes[sizeof records];
+    const FileReadResult result = readFileHead(RECORDS_FILE_NAME, bytes);
+    if (result.status == FileReadStatus::Read) {
+        std::memcpy(records, bytes, result.size);
+        return;
+    }
+    if (result.status == FileReadStatus::Failed) {
         return;
     }
     for (int i = 0; i < TABLE_PLACES; ++i) {
+        // The bytes after the copied NUL keep what the slot held.
         const char* name = defaultNames[randomBelow(7)];
         std::memcpy(records[i].name, name, std::strlen(name) + 1);
         records[i].score = 2000 - 200 * i;
@@ -35,25 +54,31 @@ void HighScoreTable::load() {
 }
 
 void HighScoreTable::save() {
-    std::ofstream out(RECORDS_FILE_NAME, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return;
-    }
-    out.write(reinterpret_cast<const char*>(records), sizeof records);
+    writeFileAtomically(RECORDS_FILE_NAME, std::as_bytes(std::span(records)));
 }
 
 void HighScoreTable::insert(int score, int lines, int seconds, const char* name) {
+    // Scores compare unsigned, here and in the sort.
     if (static_cast<uint32_t>(score) <= static_cast<uint32_t>(records[TABLE_PLACES - 1].score)) {
         return;
     }
     ScoreRecord& scratch = records[TABLE_SLOTS - 1];
     scratch.lines = lines;
     scratch.score = score;
-    std::strncpy(scratch.name, name, sizeof scratch.name - 1);
+    // At most 15 characters and the NUL; the bytes after the NUL keep what the slot held.
+    if (name == nullptr) {
+        name = "";
+    }
+    const std::size_t length = strnlen(name, sizeof scratch.name - 1);
+    std::memcpy(scratch.name, name, length);
+    scratch.name[length] = '\0';
     scratch.seconds = seconds;
+    // Eleven full passes over all eleven slots, so that a table read from an unordered file
+    // comes out wholly sorted. Equal scores are never swapped: a tie enters below.
     for (int pass = 0; pass < TABLE_SLOTS; ++pass) {
         for (int j = 0; j < TABLE_SLOTS - 1; ++j) {
-            if (static_cast<uint32_t>(records[j].score) < static_cast<uint32_t>(records[j + 1].score)) {
+            if (static_cast<uint32_t>(records[j].score) <
+                static_cast<uint32_t>(records[j + 1].score)) {
                 std::swap(records[j], records[j + 1]);
             }
         }

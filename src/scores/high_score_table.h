@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace shardfall {
 
@@ -25,20 +26,25 @@ constexpr const char* RECORDS_FILE_NAME = "records.dat";
 
 extern const char* const defaultNames[7];
 
+// The record's name up to its NUL, and never past the 16 bytes of the field: a damaged file may
+// hold a name without one.
+std::string_view recordName(const ScoreRecord& record);
+
 class HighScoreTable {
-public:
+  public:
     // Loads records.dat at once; saves it once more when destroyed.
     HighScoreTable();
     ~HighScoreTable();
     HighScoreTable(const HighScoreTable&) = delete;
     HighScoreTable& operator=(const HighScoreTable&) = delete;
 
-    // Reads records.dat, or makes and saves the default table when it cannot be opened.
+    // Reads records.dat over the records, or makes and saves the default table when it cannot
+    // be opened.
     void load();
-    // Writes the eleven records to records.dat.
+    // Replaces records.dat with the eleven records, or leaves it as it was when that fails.
     void save();
     // Offers a finished game; it enters (and the table is saved) only when its score beats
-    // place 10.
+    // place 10. Only the first 15 characters of the name are kept.
     void insert(int score, int lines, int seconds, const char* name);
 
     // The leaderboard (leaderboard.cpp): the glyph width its font takes from the board's cell

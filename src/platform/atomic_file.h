@@ -1,0 +1,33 @@
+// Small files read and replaced whole. A replacement is written to a temporary file beside the
+// target and renamed over it, so a program that dies or a disk that fills up half-way leaves the
+// old file exactly as it was; nobody ever sees a truncated file.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+namespace shardfall {
+
+enum class FileReadStatus {
+    NotOpened,  // missing, or not openable for reading
+    Read,       // read up to the end of the file or of the buffer
+    Failed,     // opened, but not a plain file or a read went wrong: the buffer means nothing
+};
+
+struct FileReadResult {
+    FileReadStatus status;
+    std::size_t size;  // bytes read; only meaningful with Read
+};
+
+// Reads from the start of the file into `buffer` until the buffer is full or the file ends.
+// Bytes after the buffer's size are ignored. Pipes, devices and directories count as Failed, so
+// that a strange file in place of a data file can neither hang nor feed the caller.
+FileReadResult readFileHead(const char* path, std::span<std::byte> buffer);
+
+// Replaces the file's contents with `bytes` and returns true, or returns false and leaves the
+// file and its folder as they were. A file that exists but may not be written is not replaced,
+// as it would not be overwritten in place either. The replacement keeps the old file's
+// permission bits.
+bool writeFileAtomically(const char* path, std::span<const std::byte> bytes);
+
+}  // namespace shardfall
