@@ -19,10 +19,6 @@ namespace {
 constexpr int TABLE_COLUMNS = 36;
 constexpr uint32_t WHITE = 0xFFFFFF;
 
-std::string_view recordName(const ScoreRecord& record) {
-    return {record.name, strnlen(record.name, sizeof record.name)};
-}
-
 }  // namespace
 
 int HighScoreTable::glyphWidth() const {

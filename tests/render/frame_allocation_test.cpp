@@ -50,6 +50,11 @@ TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
     game->stateAfterDelay = SHOW_SCORES;
     game->bannerZoom = -50;
     EXPECT_EQ(countFrames(100), 0u) << "game over banner";
+    // The scores screen reads records.dat in every frame.
+    game->state = SHOW_SCORES;
+    game->stateDelay = 0;
+    game->playerName = "NAME";
+    EXPECT_EQ(countFrames(45), 0u) << "scores";
     ReleaseDisplay();
 }
 
