@@ -9,7 +9,9 @@ namespace shardfall {
 void playSound(const char* name) {
     char path[256];
     std::snprintf(path, sizeof path, "Sounds\\%s", name);
-    audioDevice().playEffect(hostPath(path));
+    // Built in place: a landing frame plays a sound and must not allocate.
+    toHostPath(path);
+    audioDevice().playEffect(path);
 }
 
 }  // namespace shardfall

@@ -9,21 +9,29 @@ SilentAudioDevice silentDevice;
 std::atomic<AudioDevice*> currentDevice{&silentDevice};
 }  // namespace
 
-AudioDevice& audioDevice() { return *currentDevice.load(std::memory_order_acquire); }
+AudioDevice& audioDevice() {
+    return *currentDevice.load(std::memory_order_acquire);
+}
 
 void setAudioDevice(AudioDevice* device) {
     currentDevice.store(device ? device : &silentDevice, std::memory_order_release);
 }
 
-std::string hostPath(std::string_view gamePath) {
-    std::string path(gamePath);
+void toHostPath(char* gamePath) {
 #ifndef _WIN32
-    for (char& c : path) {
-        if (c == '\\') {
-            c = '/';
+    for (char* c = gamePath; *c != '\0'; ++c) {
+        if (*c == '\\') {
+            *c = '/';
         }
     }
+#else
+    (void)gamePath;
 #endif
+}
+
+std::string hostPath(std::string_view gamePath) {
+    std::string path(gamePath);
+    toHostPath(path.data());
     return path;
 }
 

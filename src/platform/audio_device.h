@@ -9,11 +9,11 @@
 namespace shardfall {
 
 class AudioDevice {
-public:
+  public:
     virtual ~AudioDevice() = default;
 
     // Starts the effect and returns at once. A missing file plays a short default sound.
-    virtual void playEffect(const std::string& path) = 0;
+    virtual void playEffect(std::string_view path) = 0;
 
     // MCI-style music: open a file under an alias, play it without waiting, close it.
     // Failures are quiet; they return false for tests and diagnostics only.
@@ -24,8 +24,8 @@ public:
 
 // Plays nothing; used when no audio device can be opened.
 class SilentAudioDevice final : public AudioDevice {
-public:
-    void playEffect(const std::string&) override {}
+  public:
+    void playEffect(std::string_view) override {}
     bool openMusic(const std::string&, const std::string&) override { return false; }
     bool playMusic(const std::string&) override { return false; }
     void closeMusic(const std::string&) override {}
@@ -37,5 +37,7 @@ void setAudioDevice(AudioDevice* device);
 
 // The game's relative file names use '\'; the host may want '/'.
 std::string hostPath(std::string_view gamePath);
+// The same mapping in place, for the per-frame path where nothing may be allocated.
+void toHostPath(char* gamePath);
 
 }  // namespace shardfall

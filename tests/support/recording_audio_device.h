@@ -10,12 +10,12 @@
 namespace shardfall::testing {
 
 class RecordingAudioDevice final : public AudioDevice {
-public:
+  public:
     // Installs itself as the game's audio device for its lifetime.
     RecordingAudioDevice() { setAudioDevice(this); }
     ~RecordingAudioDevice() override { setAudioDevice(nullptr); }
 
-    void playEffect(const std::string& path) override { record("effect " + path); }
+    void playEffect(std::string_view path) override { record("effect " + std::string(path)); }
     bool openMusic(const std::string& path, const std::string& alias) override {
         record("open " + path + " alias " + alias);
         return true;
@@ -35,7 +35,7 @@ public:
         calls_.clear();
     }
 
-private:
+  private:
     void record(std::string call) {
         std::lock_guard lock(mutex_);
         calls_.push_back(std::move(call));

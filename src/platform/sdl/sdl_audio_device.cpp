@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -92,7 +93,7 @@ class SdlAudioDevice final : public AudioDevice {
     SdlAudioDevice(const SdlAudioDevice&) = delete;
     SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
 
-    void playEffect(const std::string& path) override {
+    void playEffect(std::string_view path) override {
         std::lock_guard lock(effectsMutex_);
         Mix_Chunk* chunk = effectFor(path);
         if (chunk) {
@@ -143,11 +144,13 @@ class SdlAudioDevice final : public AudioDevice {
   private:
     // Loads an effect on its first use and keeps it; a file that cannot be loaded is remembered
     // as the default sound, so the disk is asked once per name.
-    Mix_Chunk* effectFor(const std::string& path) {
-        auto found = effects_.find(path);
+    Mix_Chunk* effectFor(std::string_view pathView) {
+        // The lookup takes the view as it is, so playing a loaded effect allocates nothing.
+        auto found = effects_.find(pathView);
         if (found != effects_.end()) {
             return found->second;
         }
+        const std::string path(pathView);
         // Opened here rather than through Mix_LoadWAV so that the reason for a missing file
         // is kept for the message.
         SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
@@ -165,7 +168,7 @@ class SdlAudioDevice final : public AudioDevice {
     // Effects come from the game thread and music from the music thread; each side has its own
     // lock so that a slow music load never holds up a frame.
     std::mutex effectsMutex_;
-    std::unordered_map<std::string, Mix_Chunk*> effects_;
+    std::map<std::string, Mix_Chunk*, std::less<>> effects_;
     Mix_Chunk* defaultSound_;
     std::mutex musicMutex_;
     std::unordered_map<std::string, Mix_Music*> music_;
