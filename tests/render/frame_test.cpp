@@ -366,29 +366,5 @@ TEST_F(Frame, FpsTextAppearsInTheTwentiethFrame) {
     EXPECT_LE(text.bottom, 60);
 }
 
-TEST_F(Frame, BannerIsFirstSeenInThe27thFrameAndRestsAtTheCentre) {
-    // No steps run during the game-over delay, so the well stays as it is.
-    endGame();
-    const Rect zone{0, 0, 1024, 768};
-    d.frames(25);
-    const Snapshot before = snapshot(d.screen());
-    frame();
-    EXPECT_EQ(changed(before, snapshot(d.screen()), zone), Rect{});
-    frame();
-    const Rect strip = changed(before, snapshot(d.screen()), zone);
-    EXPECT_GT(strip.width(), 0);
-    EXPECT_GE(strip.left, 401);
-    EXPECT_LE(strip.right, 623);
-    EXPECT_GE(strip.top, 383);
-    EXPECT_LE(strip.bottom, 385);
-    d.frames(60);
-    const Rect banner = changed(before, snapshot(d.screen()), zone);
-    EXPECT_GE(banner.left, 357);
-    EXPECT_LE(banner.right, 667);
-    EXPECT_GE(banner.top, 339);
-    EXPECT_LE(banner.bottom, 429);
-    EXPECT_GT(banner.width(), 250);
-}
-
 }  // namespace
 }  // namespace shardfall
