@@ -1,2 +1,70 @@
-// Program start. The window, the display and the 100 Hz loop arrive with the SDL platform.
-int main() { return 0; }
+// Program start. The game's global objects are built here, in one translation unit, so their
+// order is fixed: the Game (whose table loads records.dat), then the music start-up that seeds
+// the random generator. The shapes are constants and exist before any of them. At exit they are
+// destroyed in reverse, and the Game's table saves records.dat once more.
+//
+// main() then opens the window and takes the screen, starts the music thread and runs the
+// 100 Hz loop until the window is closed.
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "app/event_loop.h"
+#include "audio/music.h"
+#include "game/game.h"
+#include "game/keyboard.h"
+#include "platform/audio_device.h"
+#include "platform/sdl/sdl_audio_device.h"
+#include "platform/sdl/sdl_clock.h"
+#include "platform/sdl/sdl_display_backend.h"
+#include "platform/tick_clock.h"
+#include "render/display.h"
+#include "render/frame.h"
+
+namespace shardfall {
+namespace {
+
+// Built before the generator is seeded, so a first default table takes its names from the
+// unseeded sequence.
+Game game;
+const bool musicInitialised = (initMusic(), true);
+
+// The sound device lives as long as the process: the music thread never ends and may be using
+// it while static destruction runs.
+void startSound() {
+    std::unique_ptr<AudioDevice> device = openSdlAudioDevice();
+    if (device) {
+        setAudioDevice(device.release());
+    }
+}
+
+int run() {
+    SdlDisplayBackend backend;
+    if (InitDisplay(backend, game) == 0) {
+        return 0;
+    }
+    startSound();
+    std::thread(musicThread).detach();
+
+    TickClock clock(monotonicNow());
+    backend.paceBy(&clock);
+    WindowEvents events;
+    events.onTick = [] { RenderFrame(game); };
+    events.onKeyDown = [](uint32_t key) { onKeyDown(game, key); };
+    events.onKeyUp = [](uint32_t key) { onKeyUp(game, key); };
+    const int exitCode = runEventLoop(events, clock);
+
+    // The window's destruction: no more frames, the display objects go.
+    ReleaseDisplay();
+    return exitCode;
+}
+
+}  // namespace
+}  // namespace shardfall
+
+int main(int /*argc*/, char** /*argv*/) {
+    (void)shardfall::musicInitialised;
+    return shardfall::run();
+}
