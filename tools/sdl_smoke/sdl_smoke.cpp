@@ -100,6 +100,8 @@ int run(int runSeconds) {
     TickClock::Duration activeTime{};
     TickClock::Duration paintTime{};
     TickClock::Duration presentTime{};
+    TickClock::Duration slowestPresent{};
+    TickClock::Duration latestTick{};
     WindowEvents events;
     events.onTick = [&] {
         const TickClock::Duration begun = monotonicNow();
@@ -111,7 +113,10 @@ int run(int runSeconds) {
         paintTime += painted - begun;
         if (backend.presentedFrames() != shownBefore) {
             presentTime += flipped - painted;
+            slowestPresent = std::max(slowestPresent, flipped - painted);
         }
+        // A restart leaves the tick on time by definition, so only kept ticks count here.
+        latestTick = std::max(latestTick, begun - (clock.nextDeadline() - TickClock::PERIOD));
         ++ticks;
     };
     events.onActivate = [&](bool nowActive) {
@@ -148,16 +153,17 @@ int run(int runSeconds) {
     std::printf("ticks         %llu, %.2f per second while active\n",
                 static_cast<unsigned long long>(ticks),
                 ticking > 0 ? static_cast<double>(ticks) / ticking : 0.0);
-    std::printf("schedule restarts after a stall: %llu\n",
-                static_cast<unsigned long long>(clock.restarts()));
+    std::printf("latest tick   %.2f ms after its deadline; %llu restarts after a stall\n",
+                1000 * seconds(latestTick), static_cast<unsigned long long>(clock.restarts()));
     std::printf("frames shown  %llu, %.2f per second while active; left out %llu\n",
                 static_cast<unsigned long long>(backend.presentedFrames()),
                 ticking > 0 ? static_cast<double>(backend.presentedFrames()) / ticking : 0.0,
                 static_cast<unsigned long long>(backend.skippedFrames()));
     if (ticks > 0 && backend.presentedFrames() > 0) {
-        std::printf("average cost  painting %.2f ms, showing a frame %.2f ms\n",
+        std::printf("average cost  painting %.2f ms, showing a frame %.2f ms (slowest %.2f ms)\n",
                     1000 * seconds(paintTime) / static_cast<double>(ticks),
-                    1000 * seconds(presentTime) / static_cast<double>(backend.presentedFrames()));
+                    1000 * seconds(presentTime) / static_cast<double>(backend.presentedFrames()),
+                    1000 * seconds(slowestPresent));
     }
     std::printf("CPU           %.2f s, %.1f %% of one core\n", cpu, 100.0 * cpu / wall);
     primary.reset();
