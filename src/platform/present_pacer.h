@@ -13,10 +13,10 @@ class PresentPacer {
     using Duration = std::chrono::nanoseconds;
 
     // A tick may start this late because of a shown frame; the frames after it are then left
-    // out until the schedule has caught up. Kept small: the schedule loses a tick that is a
-    // whole period late, and a present can take several milliseconds longer than the last one
-    // when other processes want the CPU.
-    static constexpr Duration ALLOWED_LATENESS = std::chrono::milliseconds(2);
+    // out until the schedule has caught up. Half a period: a frame that takes a whole period
+    // to show still goes out every other tick after a few milliseconds of composition, and a
+    // present may take 5 ms longer than the last one before the schedule loses a tick.
+    static constexpr Duration ALLOWED_LATENESS = std::chrono::milliseconds(5);
     // Even when every frame looks too expensive, one in this many is shown, so the picture
     // never freezes and the cost estimate recovers from a single slow present.
     static constexpr int SHOW_AT_LEAST_EVERY = 10;
