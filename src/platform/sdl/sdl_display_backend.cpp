@@ -104,6 +104,8 @@ SurfaceResult SdlDisplayBackend::createPrimarySurface(std::unique_ptr<Surface>& 
         SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
     }
     auto primary = SoftwareSurface::createPrimary(width_, height_);
+    // The first upload into a new texture is far slower than the others: do it during start.
+    show(primary->row(0), primary->pitch());
     primary->setPresenter(this);
     out = std::move(primary);
     return SURFACE_OK;

@@ -35,6 +35,7 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
     SurfaceResult takeScreen() override;
     int screenWidth() const override { return width_; }
     int screenHeight() const override { return height_; }
+    // The primary shows its (black) front buffer once at once, before any frame is timed.
     SurfaceResult createPrimarySurface(std::unique_ptr<Surface>& out) override;
     SurfaceResult createOffscreenSurface(int width, int height,
                                          std::unique_ptr<Surface>& out) override;
