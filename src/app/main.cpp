@@ -4,15 +4,20 @@
 // destroyed in reverse, and the Game's table saves records.dat once more.
 //
 // main() then opens the window and takes the screen, starts the music thread and runs the
-// 100 Hz loop until the window is closed.
+// 100 Hz loop until the window is closed. With SHARDFALL_STATS=1 in the environment it logs
+// focus changes and prints what the run cost on stderr when it ends.
 #include <SDL2/SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "app/event_loop.h"
+#include "app/run_stats.h"
 #include "audio/music.h"
+#include "game/board.h"
 #include "game/game.h"
 #include "game/keyboard.h"
 #include "platform/audio_device.h"
@@ -50,11 +55,35 @@ int run() {
 
     TickClock clock(monotonicNow());
     backend.paceBy(&clock);
+    std::optional<RunStats> stats;
+    if (RunStats::requested(std::getenv("SHARDFALL_STATS"))) {
+        stats.emplace(monotonicNow(), processCpuSeconds());
+    }
     WindowEvents events;
-    events.onTick = [] { RenderFrame(game); };
+    events.onTick = [&stats] {
+        if (!stats) {
+            RenderFrame(game);
+            return;
+        }
+        const TickClock::Duration begun = monotonicNow();
+        RenderFrame(game);
+        stats->frameComposed(monotonicNow() - begun);
+    };
     events.onKeyDown = [](uint32_t key) { onKeyDown(game, key); };
     events.onKeyUp = [](uint32_t key) { onKeyUp(game, key); };
+    if (stats) {
+        events.onActivate = [&stats](bool active) {
+            stats->activated(active, monotonicNow(), stderr);
+        };
+    }
     const int exitCode = runEventLoop(events, clock);
+    if (stats) {
+        const RunStats::Presentation shown{backend.presentedFrames(), backend.skippedFrames(),
+                                           backend.presentTime(), clock.restarts()};
+        const Board& board = *DisplayBoard();
+        stats->report(stderr, monotonicNow(), processCpuSeconds(), shown,
+                      {ScreenWidth, ScreenHeight, board.elapsedSeconds, board.score, board.lines});
+    }
 
     // The window's destruction: no more frames, the display objects go.
     ReleaseDisplay();

@@ -14,6 +14,7 @@ bool PresentPacer::shouldPresent(Duration untilNextTick) {
 
 void PresentPacer::presented(Duration cost) {
     lastCost_ = cost;
+    totalCost_ += cost;
     skippedInARow_ = 0;
     ++presented_;
 }

@@ -30,9 +30,12 @@ class PresentPacer {
     uint64_t presentedFrames() const { return presented_; }
     uint64_t skippedFrames() const { return skipped_; }
     Duration lastCost() const { return lastCost_; }
+    // All the time spent showing frames, so a run can tell presenting apart from composing.
+    Duration totalCost() const { return totalCost_; }
 
   private:
     Duration lastCost_ = Duration::zero();
+    Duration totalCost_ = Duration::zero();
     int skippedInARow_ = 0;
     uint64_t presented_ = 0;
     uint64_t skipped_ = 0;

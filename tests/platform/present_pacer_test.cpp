@@ -28,6 +28,8 @@ TEST(PresentPacer, ShowsFramesWhoseCostFitsBeforeTheNextTick) {
     EXPECT_FALSE(pacer.shouldPresent(-PresentPacer::ALLOWED_LATENESS - 1ns));
     EXPECT_EQ(pacer.presentedFrames(), 4u);
     EXPECT_EQ(pacer.skippedFrames(), 3u);
+    // Only frames that were shown cost presenting time.
+    EXPECT_EQ(pacer.totalCost(), 24ms);
 }
 
 TEST(PresentPacer, ShowsOneFrameInTenEvenWhenNoneFits) {

@@ -46,6 +46,7 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
 
     uint64_t presentedFrames() const { return pacer_.presentedFrames(); }
     uint64_t skippedFrames() const { return pacer_.skippedFrames(); }
+    PresentPacer::Duration presentTime() const { return pacer_.totalCost(); }
 
   private:
     void present(const LockedPixels& front) override;
