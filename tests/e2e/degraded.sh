@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# The real game on machines that lack something: no audio device, no usable font, no sound
+# effects, no music, no background picture (missing or damaged), a folder it may not write
+# to. Each run must start, compose frames where it can, end with exit code 0 and lose
+# nothing; the background failures end at once with the message that names the failed step.
+source "${0%/*}/e2e_lib.sh"
+e2e_require
+[ -x "${WINDOW_CLOSE:-}" ] || e2e_fail "no window_close tool (libx11-dev missing at build time?)"
+e2e_start_x 1024x768
+
+# Closes the running game in one of the ways a desktop does it.
+close_game() {
+    local how=$1 window=$2
+    case "$how" in
+        alt-f4) xdotool key alt+F4 ;;
+        request) "$WINDOW_CLOSE" "$window" || e2e_fail "could not send the close request" ;;
+        sigterm) kill -TERM "$E2E_GAME_PID" ;;
+    esac
+}
+
+# Starts the game in the folder, lets pieces fall and land for a moment, closes it and checks
+# that it ran and ended well. Extra arguments go to its environment.
+play_briefly() {
+    local dir=$1 how=$2
+    shift 2
+    e2e_start_game "$dir" "$@"
+    local window
+    window=$(e2e_wait_window 20) || exit 1
+    e2e_wait_line "$dir/game.err" "active=1"
+    xdotool keydown Down && sleep 1.2 && xdotool keyup Down
+    sleep 0.3
+    close_game "$how" "$window"
+    e2e_expect_exit 0
+    local ticks
+    ticks=$(e2e_stat "$dir/game.err" ticks)
+    e2e_at_least "${ticks:-0}" 50 || e2e_fail "only ${ticks:-no} frames were composed"
+    e2e_note "ran $ticks frames, closed by $how, exit code 0"
+}
+
+# How many lines of the file match the pattern.
+count_lines() {
+    grep -cE "$2" "$1" || true
+}
+
+expect_records() {
+    local size
+    size=$(stat -c %s "$1/records.dat" 2>/dev/null || echo none)
+    [ "$size" = 308 ] || e2e_fail "records.dat in $1: $size bytes, expected 308"
+}
+
+e2e_note "no audio device: ALSA finds no such card"
+dir=$(e2e_run_folder no-audio) || exit 1
+play_briefly "$dir" alt-f4 SDL_AUDIODRIVER=alsa AUDIODEV=hw:99
+[ "$(count_lines "$dir/game.err" 'no audio, the game runs silent')" -eq 1 ] ||
+    e2e_fail "no single 'runs silent' message: $(cat "$dir/game.err")"
+expect_records "$dir"
+
+e2e_note "no font: the font file cannot be opened"
+dir=$(e2e_run_folder no-font) || exit 1
+play_briefly "$dir" sigterm SDL_AUDIODRIVER=dummy SHARDFALL_FONT_FILE=/nonexistent/font.ttf
+warnings=$(count_lines "$dir/game.err" 'text will not be drawn')
+[ "$warnings" -eq 1 ] || e2e_fail "$warnings font warnings instead of one"
+expect_records "$dir"
+
+e2e_note "no Sounds folder: landings play the default sound"
+dir=$(e2e_run_folder no-sounds) || exit 1
+rm -r "$dir/Sounds"
+play_briefly "$dir" request SDL_AUDIODRIVER=dummy
+grep -q "cannot load sound" "$dir/game.err" || e2e_fail "no landing asked for a sound"
+expect_records "$dir"
+
+e2e_note "no music folder"
+dir=$(e2e_run_folder no-music) || exit 1
+rm -r "$dir/music"
+play_briefly "$dir" alt-f4 SDL_AUDIODRIVER=dummy
+grep -q "cannot load music" "$dir/game.err" || e2e_fail "the music thread did not try a track"
+expect_records "$dir"
+
+e2e_note "no background picture: the abort box, closed by its close request"
+dir=$(e2e_run_folder no-background) || exit 1
+rm "$dir/dx000.bmp"
+e2e_start_game "$dir" SDL_AUDIODRIVER=dummy
+# The box is the one visible top-level window smaller than the screen: the game's own window
+# covers the whole screen until it is hidden, and the root is listed too.
+root=$(xdotool search --maxdepth 0 --name "" | head -n1)
+box=""
+for _ in $(seq 200); do
+    for candidate in $(xdotool search --maxdepth 1 --onlyvisible --classname "" 2>/dev/null); do
+        [ "$candidate" = "$root" ] && continue
+        geometry=$(xdotool getwindowgeometry "$candidate" 2>/dev/null) || continue
+        case "$geometry" in
+            *"Geometry: 1024x768"*) ;;
+            *) box=$candidate ;;
+        esac
+    done
+    [ -n "$box" ] && break
+    # Where the box cannot be shown, the message goes to stderr and the game ends at once.
+    kill -0 "$E2E_GAME_PID" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -n "$box" ]; then
+    e2e_screenshot "$WORK_DIR/abort-box.png"
+    kill -0 "$E2E_GAME_PID" 2>/dev/null || e2e_fail "the game ended while its box was still up"
+    "$WINDOW_CLOSE" "$box" || e2e_fail "could not close the box"
+    e2e_note "the box appeared and was closed"
+else
+    grep -q "ConfigureSurfaces" "$dir/game.err" || e2e_fail "neither a box nor a message"
+fi
+e2e_expect_exit 0
+grep -q "frames=" "$dir/game.err" && e2e_fail "frames ran without a background"
+expect_records "$dir"
+
+e2e_note "damaged background picture, without a screen to show a box on"
+dir=$(e2e_run_folder damaged-background) || exit 1
+head -c 1000 "$ASSETS/dx000.bmp" >"$dir/dx000.bmp"
+e2e_start_game "$dir" SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy
+e2e_expect_exit 0
+grep -q "ConfigureSurfaces" "$dir/game.err" ||
+    e2e_fail "no message naming ConfigureSurfaces: $(cat "$dir/game.err")"
+expect_records "$dir"
+
+e2e_note "a folder the game may not write to, holding last time's records.dat"
+dir=$(e2e_run_folder read-only) || exit 1
+cp "$WORK_DIR/no-audio/records.dat" "$dir/records.dat"
+cp "$dir/records.dat" "$WORK_DIR/records-before.dat"
+# The game's output files are made now, while the folder can still take them.
+: >"$dir/game.out"
+: >"$dir/game.err"
+if [ "$(id -u)" -eq 0 ]; then
+    command -v setpriv >/dev/null || e2e_fail "setpriv missing"
+    # The folder and everything in it stay root's; the game runs as nobody.
+    chmod -R go-w "$dir"
+    E2E_RUN_AS=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+    chmod a-w "$dir"
+fi
+find "$dir" -mindepth 1 -printf '%P\n' | sort >"$WORK_DIR/read-only-before.txt"
+play_briefly "$dir" request SDL_AUDIODRIVER=dummy HOME=/nonexistent
+E2E_RUN_AS=()
+find "$dir" -mindepth 1 -printf '%P\n' | sort >"$WORK_DIR/read-only-after.txt"
+chmod u+w "$dir"
+diff "$WORK_DIR/read-only-before.txt" "$WORK_DIR/read-only-after.txt" ||
+    e2e_fail "the game left files in a folder it may not write to"
+cmp "$WORK_DIR/records-before.dat" "$dir/records.dat" || e2e_fail "records.dat changed"
+
+echo "PASS"

@@ -1,0 +1,148 @@
+# Shared steps of the end-to-end runs: a virtual X server, the real game in a folder of its
+# own, waiting for its window, screenshots, and a clean end whatever happens. Sourced by the
+# run scripts, which CTest starts with these variables set:
+#   GAME          the game binary
+#   ASSETS        the folder the asset generator wrote
+#   WELL_CHECK    the screenshot checker
+#   WINDOW_CLOSE  the tool that sends a window the close request (may be empty)
+#   WORK_DIR      a folder for this run's files; emptied first, kept afterwards for a look
+# Exit code 77 tells CTest the test was skipped.
+
+set -uo pipefail
+
+readonly WINDOW_TITLE="DirectDraw Application"
+E2E_XVFB_PID=""
+E2E_GAME_PID=""
+
+e2e_fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+e2e_note() {
+    echo "-- $*"
+}
+
+e2e_cleanup() {
+    if [ -n "$E2E_GAME_PID" ] && kill -0 "$E2E_GAME_PID" 2>/dev/null; then
+        kill -KILL "$E2E_GAME_PID" 2>/dev/null
+    fi
+    if [ -n "$E2E_XVFB_PID" ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+        kill -TERM "$E2E_XVFB_PID" 2>/dev/null
+        wait "$E2E_XVFB_PID" 2>/dev/null
+    fi
+}
+trap e2e_cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Skips the test, saying why, when the tools it drives are not installed.
+e2e_require() {
+    local missing=()
+    local tool
+    for tool in Xvfb xdotool xwd convert compare timeout; do
+        command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
+    done
+    if [ ${#missing[@]} -ne 0 ]; then
+        echo "SKIPPED: missing ${missing[*]} (scripts/install-deps e2e installs them)"
+        exit 77
+    fi
+    [ -x "$GAME" ] || e2e_fail "no game binary at $GAME"
+    [ -f "$ASSETS/dx000.bmp" ] || e2e_fail "no generated assets in $ASSETS"
+    rm -rf "$WORK_DIR"
+    mkdir -p "$WORK_DIR"
+}
+
+# Starts a virtual X server of the given size (e.g. 1024x768) on a display number it picks
+# itself, and points DISPLAY at it.
+e2e_start_x() {
+    local size=$1
+    local numberFile="$WORK_DIR/display-number"
+    : >"$numberFile"
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$numberFile" \
+        >"$WORK_DIR/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$numberFile" ] && break
+        kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$WORK_DIR/xvfb.log")"
+        sleep 0.1
+    done
+    [ -s "$numberFile" ] || e2e_fail "Xvfb gave no display number within 10 s"
+    DISPLAY=":$(head -n1 "$numberFile")"
+    export DISPLAY
+    e2e_note "Xvfb on $DISPLAY at $size"
+}
+
+# A fresh run folder holding the generated assets, as `make run` prepares it.
+e2e_run_folder() {
+    local dir="$WORK_DIR/$1"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    cp -r "$ASSETS/." "$dir/"
+    echo "$dir"
+}
+
+# Starts the game in the given folder with its stats on; extra arguments are VAR=value pairs
+# for its environment. Its output goes to game.out and game.err in that folder. A command
+# in the array E2E_RUN_AS (e.g. one that changes the user) runs it.
+E2E_RUN_AS=()
+e2e_start_game() {
+    local dir=$1
+    shift
+    (cd "$dir" && exec ${E2E_RUN_AS[@]+"${E2E_RUN_AS[@]}"} env SHARDFALL_STATS=1 "$@" "$GAME" \
+        >game.out 2>game.err) &
+    E2E_GAME_PID=$!
+}
+
+# Prints the id of the game's window once it is shown, waiting up to the given seconds.
+e2e_wait_window() {
+    local seconds=${1:-20}
+    local id
+    id=$(timeout "$seconds" xdotool search --sync --onlyvisible --name "$WINDOW_TITLE" | head -n1)
+    [ -n "$id" ] || e2e_fail "no visible window named '$WINDOW_TITLE' within $seconds s"
+    echo "$id"
+}
+
+# Waits until the file holds a line matching the pattern, up to the given seconds.
+e2e_wait_line() {
+    local file=$1 pattern=$2 seconds=${3:-10}
+    for _ in $(seq $((seconds * 20))); do
+        grep -qE "$pattern" "$file" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    e2e_fail "no line matching '$pattern' in $file within $seconds s"
+}
+
+# Waits for the game to end by itself and checks its exit code.
+e2e_expect_exit() {
+    local expected=$1 seconds=${2:-15}
+    for _ in $(seq $((seconds * 10))); do
+        kill -0 "$E2E_GAME_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$E2E_GAME_PID" 2>/dev/null; then
+        e2e_fail "the game was still running $seconds s after it was asked to close"
+    fi
+    local code=0
+    wait "$E2E_GAME_PID" || code=$?
+    E2E_GAME_PID=""
+    [ "$code" -eq "$expected" ] || e2e_fail "the game exited with $code, expected $expected"
+}
+
+e2e_screenshot() {
+    xwd -root -silent | convert xwd:- "$1" || e2e_fail "screenshot $1 failed"
+}
+
+# Number of pixels in which two pictures differ.
+e2e_pixels_differing() {
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
+}
+
+# A value from the game's stats lines, e.g. e2e_stat game.err ticks.
+e2e_stat() {
+    grep -oE "(^| )$2=[^ ]+" "$1" | tail -n1 | cut -d= -f2
+}
+
+# True when the decimal number $1 is at least $2.
+e2e_at_least() {
+    awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 >= b + 0) }'
+}
