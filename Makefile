@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps assets fuzz clean
+.PHONY: run test build game deps assets fuzz clean
 
 deps:
 	@scripts/install-deps build
@@ -16,13 +16,16 @@ $(BUILD)/CMakeCache.txt: | deps
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-assets: build
-	cmake --build $(BUILD) --target assets -j $(JOBS)
+# Only what playing needs: the game and its assets, not the tests and benchmarks.
+game: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target shardfall assets -j $(JOBS)
+
+assets: game
 	mkdir -p run
 	cp -r $(BUILD)/assets/. run/
 
 run: assets
-	cd run && ../$(BUILD)/shardfall
+	cd run && $(abspath $(BUILD))/shardfall
 
 test: build
 	@scripts/install-deps e2e

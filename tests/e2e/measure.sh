@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Measures the real game on a virtual screen: runs it for a while without input and prints its
+# own stats (ticks, frames shown and left out, composing and presenting time, CPU) with the CPU
+# time of each of its threads and of the X server. Not a test; run it by hand:
+#
+#   tests/e2e/measure.sh 1920x1080 30 [VAR=value ...]
+#
+# GAME and ASSETS default to the build folder's; extra VAR=value pairs go to the game's
+# environment (SDL_VIDEODRIVER=dummy takes presentation out; that driver's screen is 1024x768).
+source "${0%/*}/e2e_lib.sh"
+size=${1:?usage: measure.sh WIDTHxHEIGHT SECONDS [VAR=value ...]}
+seconds=${2:?usage: measure.sh WIDTHxHEIGHT SECONDS [VAR=value ...]}
+shift 2
+root=$(cd "${0%/*}/../.." && pwd)
+GAME=${GAME:-$root/build/shardfall}
+ASSETS=${ASSETS:-$root/build/assets}
+WORK_DIR=${WORK_DIR:-$(mktemp -d /tmp/shardfall-measure.XXXXXX)}
+e2e_require
+
+# User plus system CPU seconds of one /proc stat file: its fields 14 and 15, counted from the
+# state field that follows the parenthesised name as field 3.
+cpu_of() {
+    local stat
+    stat=$(cat "$1" 2>/dev/null) || return
+    awk -v ticks="$(getconf CLK_TCK)" '{ print ($12 + $13) / ticks }' <<<"${stat##*) }"
+}
+
+e2e_start_x "$size"
+dir=$(e2e_run_folder run) || exit 1
+e2e_start_game "$dir" SDL_AUDIODRIVER=dummy "$@"
+e2e_wait_line "$dir/game.err" "active=1" 20
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+xvfbBefore=$(cpu_of "/proc/$E2E_XVFB_PID/stat")
+sleep "$seconds"
+
+echo "threads (CPU seconds over the whole run):"
+for task in /proc/"$E2E_GAME_PID"/task/*; do
+    printf '  %-16s %6.2f\n' "$(cat "$task/comm")" "$(cpu_of "$task/stat")"
+done | sort -k2 -nr
+xvfbAfter=$(cpu_of "/proc/$E2E_XVFB_PID/stat")
+echo "X server: $(awk -v a="$xvfbBefore" -v b="$xvfbAfter" -v s="$seconds" \
+    'BEGIN { printf "%.2f s, %.1f %% of one core", b - a, 100 * (b - a) / s }')"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+kill -TERM "$E2E_GAME_PID"
+e2e_expect_exit 0
+grep '^stats [a-z]' "$dir/game.err" | grep -v 'at_s='
