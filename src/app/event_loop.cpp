@@ -1,9 +1,11 @@
 #include "app/event_loop.h"
 
 #include <chrono>
+#include <thread>
 
 #include "platform/sdl/sdl_clock.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_video_gate.h"
 #include "platform/tick_clock.h"
 
 namespace shardfall {
@@ -63,10 +65,12 @@ void WindowEventDispatcher::setActive(bool active) {
 
 int runEventLoop(const WindowEvents& events, TickClock& clock) {
     WindowEventDispatcher dispatcher(events);
+    VideoGate& gate = VideoGate::instance();
     SDL_Event event;
     for (;;) {
         // Pending events go first: like a window timer's message, a tick waits behind them.
-        while (SDL_PollEvent(&event) != 0) {
+        gate.pumpEvents();
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
             if (!dispatcher.dispatch(event)) {
                 return 0;
             }
@@ -76,13 +80,10 @@ int runEventLoop(const WindowEvents& events, TickClock& clock) {
             dispatcher.tick();
             continue;
         }
-        // Rounded up, so the wait never ends just short of the deadline and spins.
-        const auto wait =
-            std::chrono::ceil<std::chrono::milliseconds>(clock.timeUntilNextTick(now));
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(wait.count())) != 0 &&
-            !dispatcher.dispatch(event)) {
-            return 0;
-        }
+        // Events wait for the next deadline: the game only moves on a tick, so reading them
+        // earlier would change nothing, and waiting in SDL's own event wait would read the
+        // window system's events beside the presenting thread.
+        std::this_thread::sleep_for(clock.timeUntilNextTick(now));
     }
 }
 

@@ -44,7 +44,8 @@ class WindowEventDispatcher {
 };
 
 // Runs until the window is closed and returns the exit code, 0. Ticks come from the clock's
-// deadlines; between them the loop sleeps in the event queue instead of spinning.
+// deadlines; between them the loop sleeps instead of spinning, and reads the events that came
+// in meanwhile before each tick.
 int runEventLoop(const WindowEvents& events, TickClock& clock);
 
 }  // namespace shardfall

@@ -54,7 +54,6 @@ int run() {
     std::thread(musicThread).detach();
 
     TickClock clock(monotonicNow());
-    backend.paceBy(&clock);
     std::optional<RunStats> stats;
     if (RunStats::requested(std::getenv("SHARDFALL_STATS"))) {
         stats.emplace(monotonicNow(), processCpuSeconds());
@@ -78,8 +77,10 @@ int run() {
     }
     const int exitCode = runEventLoop(events, clock);
     if (stats) {
-        const RunStats::Presentation shown{backend.presentedFrames(), backend.skippedFrames(),
-                                           backend.presentTime(), clock.restarts()};
+        backend.waitUntilShown();
+        const SdlDisplayBackend::PresentStats presented = backend.presentStats();
+        const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
+                                           clock.restarts()};
         const Board& board = *DisplayBoard();
         stats->report(stderr, monotonicNow(), processCpuSeconds(), shown,
                       {ScreenWidth, ScreenHeight, board.elapsedSeconds, board.score, board.lines});

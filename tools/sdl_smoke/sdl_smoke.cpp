@@ -17,6 +17,7 @@
 #include "app/event_loop.h"
 #include "platform/sdl/sdl_clock.h"
 #include "platform/sdl/sdl_display_backend.h"
+#include "platform/sdl/sdl_video_gate.h"
 #include "platform/tick_clock.h"
 
 namespace shardfall {
@@ -82,9 +83,12 @@ int run(int runSeconds) {
         return 1;
     }
     std::printf("video driver %s, renderer ", SDL_GetCurrentVideoDriver());
-    SDL_RendererInfo info{};
-    if (SDL_GetRendererInfo(SDL_GetRenderer(SDL_GetWindowFromID(1)), &info) == 0) {
-        std::printf("%s", info.name);
+    {
+        auto gate = VideoGate::instance().lock();
+        SDL_RendererInfo info{};
+        if (SDL_GetRendererInfo(SDL_GetRenderer(SDL_GetWindowFromID(1)), &info) == 0) {
+            std::printf("%s", info.name);
+        }
     }
     std::printf(", screen %d x %d\n", backend.screenWidth(), backend.screenHeight());
     std::fflush(stdout);
@@ -92,29 +96,22 @@ int run(int runSeconds) {
     const TickClock::Duration start = monotonicNow();
     const double cpuAtStart = cpuSeconds();
     TickClock clock(start);
-    backend.paceBy(&clock);
 
     uint64_t ticks = 0;
     bool active = false;
     TickClock::Duration activeSince{};
     TickClock::Duration activeTime{};
     TickClock::Duration paintTime{};
-    TickClock::Duration presentTime{};
-    TickClock::Duration slowestPresent{};
+    TickClock::Duration flipTime{};
     TickClock::Duration latestTick{};
     WindowEvents events;
     events.onTick = [&] {
         const TickClock::Duration begun = monotonicNow();
         paintTestPicture(*primary->attachedBackBuffer(), ticks);
         const TickClock::Duration painted = monotonicNow();
-        const uint64_t shownBefore = backend.presentedFrames();
         primary->flip(FLIP_NOVSYNC_DONOTWAIT);
-        const TickClock::Duration flipped = monotonicNow();
         paintTime += painted - begun;
-        if (backend.presentedFrames() != shownBefore) {
-            presentTime += flipped - painted;
-            slowestPresent = std::max(slowestPresent, flipped - painted);
-        }
+        flipTime += monotonicNow() - painted;
         // A restart leaves the tick on time by definition, so only kept ticks count here.
         latestTick = std::max(latestTick, begun - (clock.nextDeadline() - TickClock::PERIOD));
         ++ticks;
@@ -155,15 +152,18 @@ int run(int runSeconds) {
                 ticking > 0 ? static_cast<double>(ticks) / ticking : 0.0);
     std::printf("latest tick   %.2f ms after its deadline; %llu restarts after a stall\n",
                 1000 * seconds(latestTick), static_cast<unsigned long long>(clock.restarts()));
+    const SdlDisplayBackend::PresentStats shown = backend.presentStats();
     std::printf("frames shown  %llu, %.2f per second while active; left out %llu\n",
-                static_cast<unsigned long long>(backend.presentedFrames()),
-                ticking > 0 ? static_cast<double>(backend.presentedFrames()) / ticking : 0.0,
-                static_cast<unsigned long long>(backend.skippedFrames()));
-    if (ticks > 0 && backend.presentedFrames() > 0) {
-        std::printf("average cost  painting %.2f ms, showing a frame %.2f ms (slowest %.2f ms)\n",
+                static_cast<unsigned long long>(shown.shown),
+                ticking > 0 ? static_cast<double>(shown.shown) / ticking : 0.0,
+                static_cast<unsigned long long>(shown.leftOut));
+    if (ticks > 0 && shown.shown > 0) {
+        std::printf("per tick      painting %.2f ms, flipping %.2f ms\n",
                     1000 * seconds(paintTime) / static_cast<double>(ticks),
-                    1000 * seconds(presentTime) / static_cast<double>(backend.presentedFrames()),
-                    1000 * seconds(slowestPresent));
+                    1000 * seconds(flipTime) / static_cast<double>(ticks));
+        std::printf("presenting    %.2f ms a frame, slowest %.2f ms\n",
+                    1000 * seconds(shown.showing) / static_cast<double>(shown.shown),
+                    1000 * seconds(shown.slowest));
     }
     std::printf("CPU           %.2f s, %.1f %% of one core\n", cpu, 100.0 * cpu / wall);
     primary.reset();
