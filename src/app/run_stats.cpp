@@ -49,9 +49,9 @@ void RunStats::report(std::FILE* out, Duration now, double cpuSecondsNow, const 
     const double active = seconds(activeTime(now));
     const double frames = static_cast<double>(frames_);
     const double shownFrames = static_cast<double>(shown.shownFrames);
-    // A present happens inside the tick that flips, so composing is what is left of the ticks.
+    // Frames are shown on a thread of their own, so the ticks' time is all composing.
     const double presenting = seconds(shown.presentTime);
-    const double composing = seconds(tickTime_) - presenting;
+    const double composing = seconds(tickTime_);
     const double cpu = cpuSecondsNow - cpuAtStart_;
 
     std::fprintf(out, "stats screen=%dx%d ran_s=%.2f active_s=%.2f\n", outcome.screenWidth,

@@ -36,7 +36,7 @@ class RunStats {
     RunStats(Duration start, double cpuSecondsAtStart)
         : start_(start), cpuAtStart_(cpuSecondsAtStart) {}
 
-    // One tick composed a frame in this much time, presenting it included.
+    // One tick composed a frame in this much time, its hand-over to the presenter included.
     void frameComposed(Duration cost) {
         ++frames_;
         tickTime_ += cost;
