@@ -11,6 +11,7 @@
 
 #include "platform/software_draw_context.h"
 #include "platform/surface.h"
+#include "support/temp_folder.h"
 
 namespace shardfall {
 namespace {
@@ -42,24 +43,6 @@ int lines(const std::string& text) {
     }
     return n;
 }
-
-// Runs in a fresh temporary folder and goes back afterwards.
-class InTemporaryFolder {
-  public:
-    InTemporaryFolder() : previous_(std::filesystem::current_path()) {
-        char name[] = "/tmp/shardfall-glyphs-XXXXXX";
-        folder_ = ::mkdtemp(name);
-        std::filesystem::current_path(folder_);
-    }
-    ~InTemporaryFolder() {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(folder_);
-    }
-
-  private:
-    std::filesystem::path previous_;
-    std::filesystem::path folder_;
-};
 
 TEST(GlyphCache, FontconfigGivesDejaVuSansMono) {
     const std::string file = findDejaVuSansMono();
@@ -151,7 +134,7 @@ void expectNoTextAndOneWarning(const std::string& fontFile) {
 }
 
 TEST(GlyphCache, MissingOrBrokenFontDrawsNoTextAndWarnsOnce) {
-    InTemporaryFolder folder;
+    TempFolder folder;
     expectNoTextAndOneWarning(std::filesystem::absolute("missing.ttf"));
     {
         std::ofstream junk("junk.ttf", std::ios::binary);

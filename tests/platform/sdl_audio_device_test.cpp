@@ -11,11 +11,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace shardfall {
 namespace {
@@ -42,25 +43,6 @@ class ScopedEnv {
   private:
     const char* name_;
     std::optional<std::string> old_;
-};
-
-// Runs the test inside a fresh temporary folder.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "shardfall-audio-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-        previous_ = fs::current_path();
-        fs::current_path(path_);
-    }
-    ~TempDir() {
-        fs::current_path(previous_);
-        fs::remove_all(path_);
-    }
-
-  private:
-    fs::path path_;
-    fs::path previous_;
 };
 
 void put(std::ofstream& out, uint32_t value, int bytes, bool bigEndian = false) {
@@ -252,14 +234,8 @@ class DiskCapture {
                         "(Debian package timgm6mb-soundfont)";                               \
     }
 
-void report(const char* what, const Level& level, double pitch) {
-    std::cout << "[ level    ] " << what << ": peak " << level.peak << " rms "
-              << std::lround(level.rms) << " over " << level.soundingFrames << " frames, pitch "
-              << std::lround(pitch) << " Hz\n";
-}
-
 TEST(SdlAudioDevice, PlaysAWavEffect) {
-    TempDir dir;
+    TempFolder dir;
     writeSineWav("tone.wav", 440.0, 0.3, 0.5);
     DiskCapture capture;
     ASSERT_CAPTURING(capture);
@@ -270,7 +246,6 @@ TEST(SdlAudioDevice, PlaysAWavEffect) {
 
     const Level level = levelOf(left);
     const double pitch = pitchOf(left, capture.frequency());
-    report("WAV effect, 440 Hz sine at half scale", level, pitch);
     EXPECT_GT(level.peak, 12000);
     EXPECT_LT(level.peak, 20000);
     EXPECT_NEAR(pitch, 440.0, 20.0);
@@ -279,7 +254,7 @@ TEST(SdlAudioDevice, PlaysAWavEffect) {
 }
 
 TEST(SdlAudioDevice, NewEffectCutsOffThePreviousOne) {
-    TempDir dir;
+    TempFolder dir;
     writeSineWav("long.wav", 440.0, 2.0, 0.5);
     writeSineWav("short.wav", 880.0, 0.2, 0.5);
     DiskCapture capture;
@@ -297,7 +272,7 @@ TEST(SdlAudioDevice, NewEffectCutsOffThePreviousOne) {
 }
 
 TEST(SdlAudioDevice, MissingEffectPlaysTheDefaultSoundAndLoadedOnesAreKept) {
-    TempDir dir;
+    TempFolder dir;
     writeSineWav("tone.wav", 440.0, 0.2, 0.5);
     DiskCapture capture;
     ASSERT_CAPTURING(capture);
@@ -306,7 +281,6 @@ TEST(SdlAudioDevice, MissingEffectPlaysTheDefaultSoundAndLoadedOnesAreKept) {
     capture.device()->playEffect("Sounds/none.wav");
     const auto missing = capture.captureFor(0.6);
     const Level level = levelOf(missing);
-    report("default sound for a missing file", level, pitchOf(missing, capture.frequency()));
     EXPECT_GT(level.peak, 3000);
     EXPECT_GT(level.soundingFrames, static_cast<size_t>(capture.frequency() / 10));
 
@@ -321,7 +295,7 @@ TEST(SdlAudioDevice, MissingEffectPlaysTheDefaultSoundAndLoadedOnesAreKept) {
 
 TEST(SdlAudioDevice, PlaysAMidiFileThroughTheSoundfont) {
     SKIP_WITHOUT_SOUNDFONT();
-    TempDir dir;
+    TempFolder dir;
     writeOneNoteMidi("tune.mid");
     DiskCapture capture;
     ASSERT_CAPTURING(capture);
@@ -334,7 +308,6 @@ TEST(SdlAudioDevice, PlaysAMidiFileThroughTheSoundfont) {
 
     const Level level = levelOf(left);
     const double pitch = pitchOf(left, capture.frequency());
-    report("MIDI, one piano note (middle C) for 0.5 s", level, pitch);
     EXPECT_GT(level.peak, 1000);
     EXPECT_GT(level.rms, 100.0);
     EXPECT_NEAR(pitch, 261.6, 15.0);
@@ -342,7 +315,7 @@ TEST(SdlAudioDevice, PlaysAMidiFileThroughTheSoundfont) {
 
 TEST(SdlAudioDevice, MusicFailuresAreQuiet) {
     SKIP_WITHOUT_SOUNDFONT();
-    TempDir dir;
+    TempFolder dir;
     writeOneNoteMidi("tune.mid");
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     auto device = openSdlAudioDevice();

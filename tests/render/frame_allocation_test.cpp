@@ -14,7 +14,7 @@ namespace {
 
 // Composes frames in every state after a few warm-up frames and counts operator new calls.
 TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
-    testing::FreshWorkingFolder folder;
+    TempFolder folder;
     testing::RecordingAudioDevice audio;
     testing::writeFile("dx000.bmp", testing::makeBitmap(256, 256, 24, testing::gradientPixel));
     auto game = std::make_unique<Game>();

@@ -57,7 +57,7 @@ class Leaderboard : public ::testing::Test {
         return rows;
     }
 
-    testing::FreshWorkingFolder folder;
+    TempFolder folder;
     SoftwareSurface surface{1024, 768};
     Board board{10, 20, nullptr};
     HighScoreTable table;

@@ -63,7 +63,7 @@ class DisplayFixture {
         return static_cast<LoggingSurface&>(*surface).software();
     }
 
-    FreshWorkingFolder folder;
+    TempFolder folder;
     RecordingAudioDevice audio;
     std::unique_ptr<Game> game = std::make_unique<Game>();
     LoggingDisplayBackend backend;

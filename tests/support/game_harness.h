@@ -3,11 +3,7 @@
 // the 10 × 20 board and a recording audio device. Everything is put back on destruction.
 #pragma once
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "game/board.h"
@@ -17,33 +13,9 @@
 #include "render/display.h"
 #include "render/tile_sheet.h"
 #include "support/recording_audio_device.h"
+#include "support/temp_folder.h"
 
 namespace shardfall::testing {
-
-// Changes into a fresh, empty folder and back again; the folder is removed afterwards.
-class FreshWorkingFolder {
-  public:
-    FreshWorkingFolder() : previous_(std::filesystem::current_path()) {
-        std::random_device seed;
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("shardfall-game-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
-        std::filesystem::create_directories(folder_);
-        std::filesystem::current_path(folder_);
-    }
-    ~FreshWorkingFolder() {
-        std::error_code ignored;
-        std::filesystem::current_path(previous_, ignored);
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    FreshWorkingFolder(const FreshWorkingFolder&) = delete;
-    FreshWorkingFolder& operator=(const FreshWorkingFolder&) = delete;
-
-    const std::filesystem::path& path() const { return folder_; }
-
-  private:
-    std::filesystem::path previous_;
-    std::filesystem::path folder_;
-};
 
 // Sets the screen globals for the duration of a test.
 class ScreenGlobals {
@@ -104,7 +76,7 @@ struct GameHarness {
     static constexpr int HEIGHT = 768;
     static constexpr int CELL = 36;
 
-    FreshWorkingFolder folder;
+    TempFolder folder;
     RecordingAudioDevice audio;
     std::unique_ptr<SoftwareSurface> primary = SoftwareSurface::createPrimary(WIDTH, HEIGHT);
     SoftwareSurface& backBuffer = static_cast<SoftwareSurface&>(*primary->attachedBackBuffer());
