@@ -114,41 +114,20 @@ TEST(Display, MissingOrUnreadableBackgroundAbortsInConfigureSurfaces) {
     }
 }
 
-TEST(Display, HostileBackgroundsAbortLikeAMissingFile) {
+TEST(Display, RefusedBackgroundsAbortLikeAMissingFile) {
+    // Which headers are refused is the bitmap reader's business; any refusal must abort.
     const auto good = makeBitmap(256, 256, 24, testing::gradientPixel);
-    struct Hostile {
-        std::string what;
-        std::vector<uint8_t> bytes;
-    };
-    std::vector<Hostile> files;
-    files.push_back({"empty", {}});
-    files.push_back({"shorter than the headers", {good.begin(), good.begin() + 50}});
-    files.push_back({"one pixel byte short", {good.begin(), good.end() - 1}});
-    auto damaged = [&](const char* what, size_t at, uint32_t value, bool word16 = false) {
-        auto bytes = good;
-        if (word16) {
-            putU16(bytes, at, static_cast<uint16_t>(value));
-        } else {
-            putU32(bytes, at, value);
-        }
-        files.push_back({what, bytes});
-    };
-    damaged("another header size", testing::BMP_HEADER_SIZE_AT, 108);
-    damaged("colour table", testing::BMP_COLORS_USED_AT, 256);
-    damaged("compression", testing::BMP_COMPRESSION_AT, 3);
-    damaged("zero width", testing::BMP_WIDTH_AT, 0);
-    damaged("negative width", testing::BMP_WIDTH_AT, static_cast<uint32_t>(-256));
-    damaged("zero height", testing::BMP_HEIGHT_AT, 0);
-    damaged("huge height", testing::BMP_HEIGHT_AT, 0x7FFFFFFF);
-    damaged("huge width and height", testing::BMP_WIDTH_AT, 0x7FFFFFFF);
-    damaged("8 bits per pixel", testing::BMP_BIT_COUNT_AT, 8, true);
-
-    for (const auto& file : files) {
+    auto tall = good;
+    putU32(tall, testing::BMP_HEIGHT_AT, 0x7FFFFFFF);
+    auto paletted = good;
+    putU16(paletted, testing::BMP_BIT_COUNT_AT, 8);
+    const std::vector<uint8_t> files[] = {{}, {good.begin(), good.end() - 1}, tall, paletted};
+    for (const auto& bytes : files) {
         DisplayFixture d;
-        testing::writeFile("dx000.bmp", file.bytes);
-        EXPECT_EQ(d.start(), 0) << file.what;
+        testing::writeFile("dx000.bmp", bytes);
+        EXPECT_EQ(d.start(), 0) << bytes.size() << " bytes";
         expectOneAbortBox(d.backend, "ConfigureSurfaces");
-        EXPECT_TRUE(d.backend.calls("primary", "flip").empty()) << file.what;
+        EXPECT_TRUE(d.backend.calls("primary", "flip").empty());
     }
 }
 
