@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "support/game_harness.h"
 
 namespace shardfall {
@@ -39,17 +43,8 @@ TEST(Board, SetCellSwallowsWritesAboveAndRefusesBesideOrBelow) {
     EXPECT_EQ(board.cells[19 * 10 + 9], BLOCK);
 }
 
-TEST(Board, NewAndResetBoardsAreEmptyButResetKeepsPendingPoints) {
+TEST(Board, ResetEmptiesTheWellButKeepsPendingPoints) {
     Board board(10, 20, nullptr);
-    for (const Cell& cell : board.cells) {
-        EXPECT_EQ(cell, EMPTY_CELL);
-    }
-    EXPECT_EQ(board.cells.size(), 200u);
-    EXPECT_EQ(board.score, 0);
-    EXPECT_EQ(board.pendingScore, 0);
-    EXPECT_EQ(board.lines, 0);
-    EXPECT_EQ(board.elapsedSeconds, 0.0);
-
     fillRow(board, 4);
     board.setCell(2, 19, BLOCK);
     board.score = 500;
@@ -181,20 +176,6 @@ TEST_F(WellHint, FourAlmostFullRowsWithOneHoleColumnRipple) {
     EXPECT_DOUBLE_EQ(wavePhase, 0.2);
 }
 
-TEST_F(WellHint, OneHoleOutOfLineStopsTheRippleAndClearsFromTheTopRowDown) {
-    for (int y = 16; y < 20; ++y) {
-        fillRow(board, y, y == 18 ? 3 : 9);
-    }
-    board.updateWellHint();
-    for (int y = 16; y < 20; ++y) {
-        EXPECT_EQ(shrinkSum(y), 0) << "row " << y;
-    }
-    // Rows above the topmost almost-full row are left alone.
-    for (int y = 0; y < 16; ++y) {
-        EXPECT_EQ(shrinkSum(y), 50) << "row " << y;
-    }
-}
-
 TEST_F(WellHint, EveryAlmostFullRowRipplesOnceFourLineUp) {
     for (int y = 15; y < 19; ++y) {
         fillRow(board, y, 9);
@@ -209,33 +190,28 @@ TEST_F(WellHint, EveryAlmostFullRowRipplesOnceFourLineUp) {
     }
 }
 
-TEST_F(WellHint, TheFourRowsMustBeAdjacent) {
-    for (int y : {10, 11, 12, 19}) {
-        fillRow(board, y, 6);
-    }
-    board.updateWellHint();
-    for (int y = 10; y < 20; ++y) {
-        EXPECT_EQ(shrinkSum(y), 0) << "row " << y;
-    }
-    EXPECT_EQ(shrinkSum(9), 50);
-}
-
-TEST_F(WellHint, ThreeRowsAtTheBottomAreNotEnough) {
-    for (int y = 17; y < 20; ++y) {
-        fillRow(board, y, 0);
-    }
-    board.updateWellHint();
-    for (int y = 17; y < 20; ++y) {
-        EXPECT_EQ(shrinkSum(y), 0);
-    }
-    EXPECT_EQ(shrinkSum(16), 50);
-}
-
-TEST_F(WellHint, WithoutAlmostFullRowsEveryRowIsCleared) {
-    fillRow(board, 19);  // full, not almost full
-    board.updateWellHint();
-    for (int y = 0; y < 20; ++y) {
-        EXPECT_EQ(shrinkSum(y), 0) << "row " << y;
+TEST_F(WellHint, WithoutFourAdjacentRowsHoledInOneColumnNothingRipples) {
+    struct Case {
+        std::vector<std::pair<int, int>> rows;  // (row, hole); a hole of -1 fills the row
+        int firstCleared;  // rows from here down lose their ripple, those above keep it
+    };
+    const Case cases[] = {
+        {{{16, 9}, {17, 9}, {18, 3}, {19, 9}}, 16},  // one hole out of line
+        {{{10, 6}, {11, 6}, {12, 6}, {19, 6}}, 10},  // not adjacent
+        {{{17, 0}, {18, 0}, {19, 0}}, 17},           // only three
+        {{{19, -1}}, 0},                             // full, not almost full: all cleared
+    };
+    for (const Case& c : cases) {
+        board.reset();
+        SetUp();
+        for (auto [y, hole] : c.rows) {
+            fillRow(board, y, hole);
+        }
+        board.updateWellHint();
+        for (int y = 0; y < 20; ++y) {
+            EXPECT_EQ(shrinkSum(y), y < c.firstCleared ? 50 : 0)
+                << "first cleared " << c.firstCleared << ", row " << y;
+        }
     }
 }
 
