@@ -56,14 +56,6 @@ TEST(TickClock, FirstTickIsOnePeriodAfterStartAndComesOnce) {
     EXPECT_EQ(clock.timeUntilNextTick(start + 10ms), 10ms);
 }
 
-TEST(TickClock, SteadyHundredTicksPerSecondDespiteLateWakeUps) {
-    const Duration start = 77ms;
-    FakeLoop loop(start);
-    // The hundredth tick falls due at exactly one second; stop half a period after it.
-    EXPECT_EQ(loop.runUntil(start + 1s + 5ms, 3ms), 100);
-    EXPECT_EQ(loop.runUntil(start + 2s + 5ms, 3ms), 100);
-}
-
 TEST(TickClock, LateTickKeepsTheScheduleAndNeverDoublesUp) {
     const Duration start = 0ns;
     TickClock clock(start);
@@ -100,7 +92,7 @@ TEST(TickClock, StallGivesOneTickThenRestartsFromNow) {
     EXPECT_EQ(loop.runUntil(afterStall + 1s + 5ms, 2ms), 100);
 }
 
-TEST(TickClock, NoDriftOverAnHour) {
+TEST(TickClock, LateWakeUpsNeitherLoseNorAddTicksOverAnHour) {
     const Duration start = 123456789ns;
     FakeLoop loop(start);
     const int ticks = loop.runUntil(start + 3600s + 5ms, 2ms);
