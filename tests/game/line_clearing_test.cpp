@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <set>
-
 #include "game/game.h"
 #include "platform/random.h"
 #include "support/game_harness.h"
@@ -95,27 +92,6 @@ TEST_F(LineClearing, TheParticleDrawsFollowTheDesignedOrder) {
         EXPECT_DOUBLE_EQ(game.particles[i].vx, (left ? -speed : speed) * 0.8) << i;
         EXPECT_DOUBLE_EQ(game.particles[i].vy, -rise * 0.8) << i;
     }
-}
-
-TEST_F(LineClearing, VelocitiesComeFromSixSpeedsBothWaysAndSevenRises) {
-    std::set<long> speeds;
-    std::set<long> rises;
-    std::set<bool> directions;
-    for (int landing = 0; landing < 20; ++landing) {
-        for (int y = 16; y < 20; ++y) {
-            fillRow(board, y);
-        }
-        game.clearFullRows();
-        ASSERT_EQ(game.liveParticleCount, 80);
-        for (int i = 0; i < game.liveParticleCount; ++i) {
-            speeds.insert(std::lround(std::fabs(game.particles[i].vx) / 0.8));
-            directions.insert(game.particles[i].vx < 0);
-            rises.insert(std::lround(-game.particles[i].vy / 0.8));
-        }
-    }
-    EXPECT_EQ(speeds, (std::set<long>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(rises, (std::set<long>{1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(directions.size(), 2u);
 }
 
 TEST_F(LineClearing, RowsNeedNotBeAdjacentAndTwoRowsTurnTheDebrisOnThe90thPass) {

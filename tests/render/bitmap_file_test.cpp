@@ -67,15 +67,6 @@ TEST(BitmapFile, PixelsStandRightBehindTheInfoHeaderWhateverTheFileHeaderSays) {
     EXPECT_EQ(picture->bitsSize, file.size() - BMP_PIXELS_AT);
 }
 
-TEST(BitmapFile, SmallerPicturesAreStretchedOverTheWhole256Square) {
-    const auto file = makeBitmap(2, 2, 24, checker);
-    const auto out = drawn(*ReadBitmapFile(file));
-    EXPECT_EQ(out[0], checker(0, 0));
-    EXPECT_EQ(out[127 * 256 + 127], checker(0, 0));
-    EXPECT_EQ(out[128], checker(1, 0));
-    EXPECT_EQ(out[255 * 256 + 255], checker(1, 1));
-}
-
 TEST(BitmapFile, RefusesHostileHeaders) {
     const auto good = makeBitmap(4, 4, 24, checker);
     ASSERT_TRUE(ReadBitmapFile(good));
