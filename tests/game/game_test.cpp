@@ -13,13 +13,8 @@ using testing::GameHarness;
 
 class GameFixture : public ::testing::Test {
   protected:
-    // Puts a piece into play, stamped as the falling step leaves it.
     void put(const Piece& shape, int column, int row, int yOffset = 0) {
-        game.piece = shape;
-        game.piece.yOffset = yOffset;
-        game.pieceColumn = column;
-        game.pieceRow = row;
-        game.piece.stampAt(board, column, row);
+        h.put(shape, column, row, yOffset);
     }
     // A column of blocks from top to bottom keeps every row from being closed up, so single
     // blocks placed by a test stay where they are.
@@ -176,40 +171,33 @@ TEST_F(GameFixture, ASidewaysMoveNeedsTheRowBelowFreeEvenWithoutSinking) {
 }
 
 TEST_F(GameFixture, APieceSunkPastHalfACellSlipsSidewaysAndDownAtOnce) {
-    pillar(9);
-    board.setCell(2, 5, Cell{0, 1, 0, 0});
-    put(square, 3, 5, 19);
-    game.leftHeld = 1;
-    game.sidewaysRepeat = 255;
-    game.fallStep();
-    EXPECT_EQ(game.pieceColumn, 2);
-    EXPECT_EQ(game.pieceRow, 6);
-    EXPECT_EQ(game.piece.yOffset, 19);  // kept: the piece shows a full row lower
-    EXPECT_EQ(board.cellAt(2, 6), (Cell{0, 255, 1, 19}));
-    EXPECT_EQ(board.cellAt(3, 5), EMPTY_CELL);
-
-    // At exactly half a cell it stays where it was.
-    board.reset();
-    pillar(9);
-    board.setCell(2, 5, Cell{0, 1, 0, 0});
-    put(square, 3, 5, 18);
-    game.sidewaysRepeat = 255;
-    game.fallStep();
-    EXPECT_EQ(game.pieceColumn, 3);
-    EXPECT_EQ(game.pieceRow, 5);
-
-    // When the row below is taken too, it goes back to its place.
-    board.reset();
-    pillar(9);
-    board.setCell(2, 5, Cell{0, 1, 0, 0});
-    board.setCell(2, 7, Cell{0, 1, 0, 0});
-    put(square, 3, 5, 30);
-    game.sidewaysRepeat = 255;
-    game.fallStep();
-    EXPECT_EQ(game.pieceColumn, 3);
-    EXPECT_EQ(game.pieceRow, 5);
-    EXPECT_EQ(game.piece.yOffset, 30);
-    EXPECT_EQ(board.cellAt(3, 6).solid, 255u);
+    struct Case {
+        int yOffset;
+        bool rowBelowTaken;
+        int column;
+        int row;
+    };
+    // Past half a cell it slips; at exactly half, or with the row below taken, it stays.
+    for (const Case c : {Case{19, false, 2, 6}, Case{18, false, 3, 5}, Case{30, true, 3, 5}}) {
+        board.reset();
+        pillar(9);
+        board.setCell(2, 5, Cell{0, 1, 0, 0});
+        if (c.rowBelowTaken) {
+            board.setCell(2, 7, Cell{0, 1, 0, 0});
+        }
+        put(square, 3, 5, c.yOffset);
+        game.leftHeld = 1;
+        game.sidewaysRepeat = 255;
+        game.fallStep();
+        EXPECT_EQ(game.pieceColumn, c.column) << c.yOffset;
+        EXPECT_EQ(game.pieceRow, c.row) << c.yOffset;
+        // The offset is kept: a piece that slipped shows a full row lower.
+        EXPECT_EQ(game.piece.yOffset, c.yOffset);
+        EXPECT_EQ(board.cellAt(c.column, c.row), (Cell{0, 255, 1, c.yOffset})) << c.yOffset;
+        if (c.column == 2) {
+            EXPECT_EQ(board.cellAt(3, 5), EMPTY_CELL);
+        }
+    }
 }
 
 TEST_F(GameFixture, RotationKicksOffTheWallsOrGivesUp) {

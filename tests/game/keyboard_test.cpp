@@ -34,12 +34,7 @@ class Keyboard : public ::testing::Test {
             release(static_cast<uint32_t>(*c));
         }
     }
-    void put(const Piece& shape, int column, int row) {
-        game.piece = shape;
-        game.pieceColumn = column;
-        game.pieceRow = row;
-        game.piece.stampAt(board, column, row);
-    }
+    void put(const Piece& shape, int column, int row) { h.put(shape, column, row); }
     void burstTwoRows() {
         fillRow(board, 18);
         fillRow(board, 19);

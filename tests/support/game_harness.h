@@ -101,6 +101,14 @@ struct GameHarness {
             game.runFrame(backBuffer);
         }
     }
+    // Puts a piece into play, stamped as the falling step leaves it.
+    void put(const Piece& shape, int column, int row, int yOffset = 0) {
+        game.piece = shape;
+        game.piece.yOffset = yOffset;
+        game.pieceColumn = column;
+        game.pieceRow = row;
+        game.piece.stampAt(board, column, row);
+    }
     void steps(int count) {
         for (int i = 0; i < count; ++i) {
             game.fallStep();
