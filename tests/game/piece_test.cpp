@@ -29,7 +29,7 @@ Piece turned(const Piece& shape, int turns) {
     return piece;
 }
 
-TEST(Piece, CatalogueAndConstantShapes) {
+TEST(Piece, CatalogueAndStartShapes) {
     const char* expected[6] = {"001,111,000",         "010,111,000", "11,11",
                                "1000,1000,1000,1000", "111,001,000", "110,011,000"};
     for (int i = 0; i < 6; ++i) {
@@ -40,14 +40,6 @@ TEST(Piece, CatalogueAndConstantShapes) {
     EXPECT_EQ(rows(gemShape), "1");
     EXPECT_EQ(rows(startShape), "110,011,000");
     EXPECT_EQ(startShape.blockTemplate, (Cell{0, 255, 1, 0}));
-
-    const Piece empty = Piece::empty();
-    EXPECT_EQ(empty.width, 0);
-    EXPECT_EQ(empty.height, 0);
-    EXPECT_EQ(empty.blockTemplate, (Cell{0, 0, 0, 0}));
-    for (uint8_t byte : empty.mask) {
-        EXPECT_EQ(byte, 0);
-    }
 }
 
 TEST(Piece, QuarterTurnsOfLTAndZ) {
