@@ -25,13 +25,22 @@ cpu_of() {
     awk -v ticks="$(getconf CLK_TCK)" '{ print ($12 + $13) / ticks }' <<<"${stat##*) }"
 }
 
+# Busy and total CPU time of the whole machine so far, in clock ticks.
+machine_cpu() {
+    awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 + $9, $2 + $3 + $4 + $5 + $6 + $7 + $8 + $9 }' /proc/stat
+}
+
 e2e_start_x "$size"
 dir=$(e2e_run_folder run) || exit 1
 e2e_start_game "$dir" SDL_AUDIODRIVER=dummy "$@"
 e2e_wait_line "$dir/game.err" "active=1" 20
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 xvfbBefore=$(cpu_of "/proc/$E2E_XVFB_PID/stat")
+gameBefore=$(cpu_of "/proc/$E2E_GAME_PID/stat")
+read -r busyBefore totalBefore <<<"$(machine_cpu)"
 sleep "$seconds"
+read -r busyAfter totalAfter <<<"$(machine_cpu)"
+gameAfter=$(cpu_of "/proc/$E2E_GAME_PID/stat")
 
 echo "threads (CPU seconds over the whole run):"
 for task in /proc/"$E2E_GAME_PID"/task/*; do
@@ -40,6 +49,17 @@ done | sort -k2 -nr
 xvfbAfter=$(cpu_of "/proc/$E2E_XVFB_PID/stat")
 echo "X server: $(awk -v a="$xvfbBefore" -v b="$xvfbAfter" -v s="$seconds" \
     'BEGIN { printf "%.2f s, %.1f %% of one core", b - a, 100 * (b - a) / s }')"
+cores=$(nproc)
+# What the rest of the machine used meanwhile, in cores: its busy time less the game's and the
+# X server's.
+awk -v b="$((busyAfter - busyBefore))" -v t="$((totalAfter - totalBefore))" -v n="$cores" \
+    -v g="$(awk -v a="$gameBefore" -v b="$gameAfter" 'BEGIN { print b - a }')" \
+    -v x="$(awk -v a="$xvfbBefore" -v b="$xvfbAfter" 'BEGIN { print b - a }')" \
+    -v s="$seconds" 'BEGIN {
+        used = n * b / t * s
+        printf "the game, over the measured %d s: %.2f s CPU, %.1f %% of one core\n", s, g, 100 * g / s
+        printf "other processes meanwhile: %.2f of %d cores\n", (used - g - x) / s, n
+    }'
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 kill -TERM "$E2E_GAME_PID"
 e2e_expect_exit 0
