@@ -22,14 +22,15 @@ constexpr size_t BMP_COMPRESSION_AT = 30;
 constexpr size_t BMP_COLORS_USED_AT = 46;
 constexpr size_t BMP_PIXELS_AT = 54;
 
+// Bounds-checked: a test that damages a header past the end of its bytes fails loudly.
 inline void putU32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (size_t i = 0; i < 4; ++i) {
+        bytes.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
     }
 }
 inline void putU16(std::vector<uint8_t>& bytes, size_t at, uint16_t v) {
-    bytes[at] = static_cast<uint8_t>(v);
-    bytes[at + 1] = static_cast<uint8_t>(v >> 8);
+    bytes.at(at) = static_cast<uint8_t>(v);
+    bytes.at(at + 1) = static_cast<uint8_t>(v >> 8);
 }
 
 // rgb gives each pixel as 0x00RRGGBB, (0, 0) at the top left of the picture.
