@@ -93,6 +93,14 @@ FileReadResult readFileHead(const char* path, std::span<std::byte> buffer) {
     return {FileReadStatus::Read, done};
 }
 
+std::optional<std::uint64_t> plainFileSize(const char* path) {
+    struct stat info;
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
 bool writeFileAtomically(const char* path, std::span<const std::byte> bytes) {
     if (::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
         return false;

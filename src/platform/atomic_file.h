@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <span>
 
 namespace shardfall {
@@ -23,6 +25,10 @@ struct FileReadResult {
 // Bytes after the buffer's size are ignored. Pipes, devices and directories count as Failed, so
 // that a strange file in place of a data file can neither hang nor feed the caller.
 FileReadResult readFileHead(const char* path, std::span<std::byte> buffer);
+
+// The size of the file when it is a plain file; nothing when it is missing, a folder, a pipe or a
+// device. Looked up without opening the file, since opening a pipe that has no writer waits.
+std::optional<std::uint64_t> plainFileSize(const char* path);
 
 // Replaces the file's contents with `bytes` and returns true, or returns false and leaves the
 // file and its folder as they were. A file that exists but may not be written is not replaced,

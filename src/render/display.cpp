@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <vector>
 
 #include "game/board.h"
 #include "game/game.h"
+#include "platform/atomic_file.h"
 #include "platform/display_backend.h"
 #include "platform/draw_context.h"
 #include "platform/surface.h"
@@ -62,23 +62,20 @@ void paintTileSheet() {
     }
 }
 
+// A pipe or a device in the picture's place is refused unopened: opening a pipe that has no
+// writer would hold up the start (and every restore) for good.
 bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
-    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
-    if (!in) {
-        return false;
-    }
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<uint64_t>(size) > BITMAP_FILE_SIZE_LIMIT) {
+    const std::optional<uint64_t> size = plainFileSize(fileName);
+    if (!size || *size > BITMAP_FILE_SIZE_LIMIT) {
         return false;
     }
     try {
-        bytes.resize(static_cast<size_t>(size));
+        bytes.resize(static_cast<size_t>(*size));
     } catch (const std::bad_alloc&) {
         return false;
     }
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    return in.gcount() == size;
+    const FileReadResult read = readFileHead(fileName, std::as_writable_bytes(std::span(bytes)));
+    return read.status == FileReadStatus::Read && read.size == bytes.size();
 }
 
 }  // namespace

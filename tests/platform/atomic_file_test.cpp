@@ -43,6 +43,24 @@ TEST(AtomicFile, ReadFileHeadTellsMissingFromUnreadable) {
     EXPECT_EQ(buffer[7], std::byte{'7'});
 }
 
+TEST(AtomicFile, PlainFileSizeIsOnlyForPlainFiles) {
+    TempFolder folder;
+    EXPECT_EQ(plainFileSize("absent"), std::nullopt);
+    fs::create_directory("folder");
+    EXPECT_EQ(plainFileSize("folder"), std::nullopt);
+    // Looked up without an open, which would wait here for a writer.
+    ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+    EXPECT_EQ(plainFileSize("pipe"), std::nullopt);
+    EXPECT_EQ(plainFileSize("/dev/zero"), std::nullopt);
+
+    ASSERT_TRUE(writeFileAtomically("empty", bytesOf("")));
+    EXPECT_EQ(plainFileSize("empty"), 0u);
+    ASSERT_TRUE(writeFileAtomically("ten", bytesOf("0123456789")));
+    EXPECT_EQ(plainFileSize("ten"), 10u);
+    fs::create_symlink("ten", "link");
+    EXPECT_EQ(plainFileSize("link"), 10u);
+}
+
 TEST(AtomicFile, ReplacesWholeFilesInAnyFolder) {
     TempFolder folder;
     fs::create_directory("sub");

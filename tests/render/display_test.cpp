@@ -1,6 +1,9 @@
 #include "render/display.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -112,6 +115,26 @@ TEST(Display, MissingOrUnreadableBackgroundAbortsInConfigureSurfaces) {
         EXPECT_EQ(d.start(), 0);
         expectOneAbortBox(d.backend, "ConfigureSurfaces");
     }
+}
+
+TEST(Display, APipeInThePicturesPlaceAbortsInsteadOfWaitingForAWriter) {
+    DisplayFixture d;
+    std::filesystem::remove("dx000.bmp");
+    ASSERT_EQ(::mkfifo("dx000.bmp", 0600), 0);
+    // The start runs in a child under an alarm, so that a start waiting for a writer that never
+    // comes fails this test instead of hanging the whole run.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(20);
+        const bool aborted = d.start() == 0 && d.backend.messageBoxes.size() == 1 &&
+                             d.backend.messageBoxes[0].text == ABORT_TEXT + "ConfigureSurfaces";
+        ::_exit(aborted ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the start was still waiting on the pipe";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the start did not abort in ConfigureSurfaces";
 }
 
 TEST(Display, RefusedBackgroundsAbortLikeAMissingFile) {
