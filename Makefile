@@ -1,9 +1,13 @@
 # The two commands a player or developer needs:
 #   make run   installs what is missing, builds, writes the assets into run/ and starts the game
 #   make test  installs what is missing, builds and runs every test through CTest
+# and for developers:
+#   make fuzz  builds the fuzz targets with clang and runs each for FUZZ_SECONDS
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
 .PHONY: run test build game deps assets fuzz clean
 
@@ -31,5 +35,12 @@ test: build
 	@scripts/install-deps e2e
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+fuzz:
+	@scripts/install-deps build fuzz
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DSHARDFALL_FUZZ=ON -DSHARDFALL_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
+	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)

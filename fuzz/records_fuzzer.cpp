@@ -1,0 +1,177 @@
+// Any bytes as records.dat, through one round of the scores screen: the table loads the file,
+// the leaderboard draws it with the finished game pending, Enter offers that game to the table
+// and saves, and the next game over draws the table again. The game never reads past the 308
+// bytes of the file, so the bytes after them choose the finished game, the typed name and the
+// screen; a shorter file is offered a fixed game.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "game/board.h"
+#include "platform/surface.h"
+#include "render/display.h"
+#include "scores/high_score_table.h"
+#include "scores/leaderboard.h"
+#include "scratch_folder.h"
+
+using namespace shardfall;
+
+namespace {
+
+constexpr size_t FILE_SIZE = sizeof(ScoreRecord) * TABLE_SLOTS;
+
+struct Screen {
+    int width;
+    int height;
+};
+// Small screens, down to ones too small for a whole cell, where the font size becomes 0. Text
+// costs per pixel drawn, and a desktop-sized table would only slow the search down.
+constexpr Screen SCREENS[] = {{320, 240}, {200, 150}, {100, 60}, {40, 30}, {8, 8}};
+constexpr int SCREEN_COUNT = sizeof SCREENS / sizeof SCREENS[0];
+
+struct FinishedGame {
+    int32_t score = 1000;
+    int32_t lines = 6;
+    int32_t seconds = 161;
+    std::string name = "ABC";
+    int screen = 0;
+    int leaderboardY = 0;  // how far the table has slid up, as a share of the screen height
+};
+
+FinishedGame finishedGameFrom(const uint8_t* data, size_t size) {
+    FinishedGame game;
+    if (size <= FILE_SIZE) {
+        return game;
+    }
+    FuzzedDataProvider tail(data + FILE_SIZE, size - FILE_SIZE);
+    game.score = tail.ConsumeIntegral<int32_t>();
+    game.lines = tail.ConsumeIntegral<int32_t>();
+    game.seconds = tail.ConsumeIntegral<int32_t>();
+    game.screen = tail.ConsumeIntegralInRange(0, SCREEN_COUNT - 1);
+    game.leaderboardY = tail.ConsumeIntegralInRange(0, 100);
+    // Typed names are capitals and spaces, but insert must bound whatever it is handed.
+    game.name = tail.ConsumeRandomLengthString(40);
+    return game;
+}
+
+SoftwareSurface& screenSurface(int index) {
+    static std::unique_ptr<SoftwareSurface> surfaces[SCREEN_COUNT];
+    if (!surfaces[index]) {
+        surfaces[index] =
+            std::make_unique<SoftwareSurface>(SCREENS[index].width, SCREENS[index].height);
+    }
+    return *surfaces[index];
+}
+
+bool sameAsFile(const HighScoreTable& table) {
+    std::string file;
+    return fuzzing::readWholeFile(RECORDS_FILE_NAME, file) && file.size() == FILE_SIZE &&
+           std::memcmp(file.data(), table.records, FILE_SIZE) == 0;
+}
+
+bool sortedDescending(const HighScoreTable& table) {
+    for (int i = 0; i + 1 < TABLE_SLOTS; ++i) {
+        if (static_cast<uint32_t>(table.records[i].score) <
+            static_cast<uint32_t>(table.records[i + 1].score)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool holdsGame(const ScoreRecord& record, const FinishedGame& game) {
+    const char* name = game.name.c_str();
+    const size_t length = strnlen(name, sizeof record.name - 1);
+    return record.score == game.score && record.lines == game.lines &&
+           record.seconds == game.seconds && std::memcmp(record.name, name, length) == 0 &&
+           record.name[length] == '\0';
+}
+
+void drawLeaderboard(HighScoreTable& table, const FinishedGame& game) {
+    SoftwareSurface& surface = screenSurface(game.screen);
+    DrawContext* dc = surface.getDC();
+    if (dc == nullptr) {
+        fuzzing::fail("no drawing context on a software surface");
+    }
+    LeaderboardStep(table, *dc, game.name.c_str());
+    surface.releaseDC(dc);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static fuzzing::ScratchFolder folder;
+    fuzzing::InFolder inFolder(folder);
+
+    const FinishedGame game = finishedGameFrom(data, size);
+    ScreenWidth = SCREENS[game.screen].width;
+    ScreenHeight = SCREENS[game.screen].height;
+    CellSize = ScreenHeight / 21;
+
+    fuzzing::writeWholeFile(RECORDS_FILE_NAME, data, size);
+    HighScoreTable table;
+    ScoreRecord expected[TABLE_SLOTS] = {};
+    std::memcpy(expected, data, size < FILE_SIZE ? size : FILE_SIZE);
+    if (std::memcmp(expected, table.records, FILE_SIZE) != 0) {
+        fuzzing::fail("load did not take exactly the leading bytes of the file");
+    }
+
+    // The game just ended is on the board; the table slides up from the bottom edge.
+    Board board(10, 20, nullptr);
+    board.setCellSize(CellSize);
+    board.score = game.score;
+    board.lines = game.lines;
+    // Part of a second more, which the table's whole seconds leave out.
+    board.elapsedSeconds = game.seconds + (game.seconds < 0 ? -0.25 : 0.25);
+    table.board = &board;
+    table.y = ScreenHeight - ScreenHeight * game.leaderboardY / 100;
+    drawLeaderboard(table, game);
+    if (std::memcmp(expected, table.records, FILE_SIZE) != 0) {
+        fuzzing::fail("drawing the leaderboard changed the table");
+    }
+
+    // Enter: the game is offered with the board's own numbers, then the table is saved.
+    const bool enters = static_cast<uint32_t>(game.score) >
+                        static_cast<uint32_t>(table.records[TABLE_PLACES - 1].score);
+    table.insert(board.score, board.lines, static_cast<int>(board.elapsedSeconds),
+                 game.name.c_str());
+    if (enters) {
+        if (!sameAsFile(table)) {
+            fuzzing::fail("an entering game did not leave the file equal to the table");
+        }
+        if (!sortedDescending(table)) {
+            fuzzing::fail("the table is out of order after an insert");
+        }
+        bool placed = false;
+        for (int i = 0; i < TABLE_PLACES; ++i) {
+            placed = placed || holdsGame(table.records[i], game);
+        }
+        if (!placed) {
+            fuzzing::fail("an entering game holds none of the ten places");
+        }
+    } else {
+        std::string file;
+        if (std::memcmp(expected, table.records, FILE_SIZE) != 0 ||
+            !fuzzing::readWholeFile(RECORDS_FILE_NAME, file) ||
+            file != std::string(reinterpret_cast<const char*>(data), size)) {
+            fuzzing::fail("a game that does not enter changed the table or the file");
+        }
+    }
+    table.save();
+    if (!sameAsFile(table)) {
+        fuzzing::fail("save did not write the 308 bytes of the table");
+    }
+
+    // The next game over shows the table as saved.
+    ScoreRecord saved[TABLE_SLOTS];
+    std::memcpy(saved, table.records, FILE_SIZE);
+    drawLeaderboard(table, game);
+    if (std::memcmp(saved, table.records, FILE_SIZE) != 0) {
+        fuzzing::fail("the saved table read back differently");
+    }
+    return 0;
+}
