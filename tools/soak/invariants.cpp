@@ -153,6 +153,17 @@ bool checkNewGame(const Game& game, std::string& why) {
     return true;
 }
 
+bool holdsGame(const HighScoreTable& table, const GameProgress& game, const std::string& name) {
+    for (int i = 0; i < TABLE_PLACES; ++i) {
+        const ScoreRecord& record = table.records[i];
+        if (record.score == game.score && record.lines == game.lines &&
+            record.seconds == static_cast<int>(game.elapsedSeconds) && recordName(record) == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool checkRecordsFile(const HighScoreTable& table, std::string& why) {
     std::ifstream in(RECORDS_FILE_NAME, std::ios::binary);
     const std::vector<char> file{std::istreambuf_iterator<char>(in),

@@ -28,6 +28,9 @@ bool checkProgress(const GameProgress& before, const Game& game, std::string& wh
 // Enter has just started a new game: an empty well and counters at zero.
 bool checkNewGame(const Game& game, std::string& why);
 
+// One of the ten places holds the finished game under the given name.
+bool holdsGame(const HighScoreTable& table, const GameProgress& game, const std::string& name);
+
 // records.dat is the table's 308 bytes, best score first; no temporary file is left beside it.
 bool checkRecordsFile(const HighScoreTable& table, std::string& why);
 

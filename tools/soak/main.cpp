@@ -213,11 +213,12 @@ class Soak {
 
   private:
     [[noreturn]] void violation(const std::string& why);
-    void check(bool holds, const std::string& why) {
+    void check(bool holds, const char* why) {
         if (!holds) {
             violation(why);
         }
     }
+    void check(bool holds, const std::string& why) { check(holds, why.c_str()); }
     void checkFrame(int64_t presentsBefore);
     void printSummary(double seconds, double residentAtStart) const;
     bool reachedEverything() const;
@@ -308,11 +309,15 @@ int Soak::run() {
     for (frame_ = 0; frame_ < options_.frames; ++frame_) {
         Game& game = *game_;
         const bool wasOver = hasFlag(game.state, GAME_OVER);
-        const bool enters = static_cast<uint32_t>(game.board->score) >
+        const GameProgress finished = progressOf(game);
+        const bool enters = static_cast<uint32_t>(finished.score) >
                             static_cast<uint32_t>(game.highScores.records[TABLE_PLACES - 1].score);
         if (player_.act(game)) {
             check(checkNewGame(game, why), why);
             check(checkRecordsFile(game.highScores, why), why);
+            // The name typed stays with the game after Enter, so it is the one just recorded.
+            check(!enters || holdsGame(game.highScores, finished, game.playerName),
+                  "a game that beat place 10 is not in the table");
             tally_.tableEntries += enters ? 1 : 0;
             progress = progressOf(game);
         } else {
