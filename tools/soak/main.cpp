@@ -245,7 +245,11 @@ void Soak::violation(const std::string& why) {
                  stateName(game.state), game.stateDelay, game.paused ? 1 : 0, game.pieceColumn,
                  game.pieceRow, game.piece.yOffset, game.liveParticleCount, game.board->score,
                  game.board->pendingScore, game.board->lines);
-    std::fprintf(stderr, "  the game's folder is kept: %s\n", fs::current_path().c_str());
+    std::error_code error;
+    const fs::path folder = fs::current_path(error);
+    if (!error) {
+        std::fprintf(stderr, "  the game's folder is kept: %s\n", folder.c_str());
+    }
     std::exit(1);
 }
 
