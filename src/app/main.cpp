@@ -56,7 +56,7 @@ int run() {
     TickClock clock(monotonicNow());
     std::optional<RunStats> stats;
     if (RunStats::requested(std::getenv("SHARDFALL_STATS"))) {
-        stats.emplace(monotonicNow(), processCpuSeconds());
+        stats.emplace(monotonicNow(), cpuTimesNow());
     }
     WindowEvents events;
     events.onTick = [&stats] {
@@ -82,7 +82,7 @@ int run() {
         const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
                                            clock.restarts()};
         const Board& board = *DisplayBoard();
-        stats->report(stderr, monotonicNow(), processCpuSeconds(), shown,
+        stats->report(stderr, monotonicNow(), cpuTimesNow(), shown,
                       {ScreenWidth, ScreenHeight, board.elapsedSeconds, board.score, board.lines});
     }
 

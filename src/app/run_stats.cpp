@@ -43,7 +43,7 @@ RunStats::Duration RunStats::activeTime(Duration now) const {
     return activeBefore_ + (active_ ? now - activeSince_ : Duration::zero());
 }
 
-void RunStats::report(std::FILE* out, Duration now, double cpuSecondsNow, const Presentation& shown,
+void RunStats::report(std::FILE* out, Duration now, CpuTimes cpuNow, const Presentation& shown,
                       const Outcome& outcome) const {
     const double ran = seconds(now - start_);
     const double active = seconds(activeTime(now));
@@ -52,7 +52,8 @@ void RunStats::report(std::FILE* out, Duration now, double cpuSecondsNow, const 
     // Frames are shown on a thread of their own, so the ticks' time is all composing.
     const double presenting = seconds(shown.presentTime);
     const double composing = seconds(tickTime_);
-    const double cpu = cpuSecondsNow - cpuAtStart_;
+    const double cpu = cpuNow.process - cpuAtStart_.process;
+    const double mainThreadCpu = cpuNow.mainThread - cpuAtStart_.mainThread;
 
     std::fprintf(out, "stats screen=%dx%d ran_s=%.2f active_s=%.2f\n", outcome.screenWidth,
                  outcome.screenHeight, ran, active);
@@ -67,19 +68,25 @@ void RunStats::report(std::FILE* out, Duration now, double cpuSecondsNow, const 
     std::fprintf(out, "stats present_ms_per_frame=%.3f present_core_pct=%.1f\n",
                  shownFrames > 0 ? 1000.0 * presenting / shownFrames : 0.0,
                  percentOf(presenting, ran));
-    std::fprintf(out, "stats cpu_s=%.2f cpu_core_pct=%.1f\n", cpu, percentOf(cpu, ran));
+    std::fprintf(
+        out,
+        "stats cpu_s=%.2f cpu_core_pct=%.1f main_thread_cpu_s=%.2f main_thread_core_pct=%.1f\n",
+        cpu, percentOf(cpu, ran), mainThreadCpu, percentOf(mainThreadCpu, ran));
     std::fprintf(out, "stats game_clock_s=%.2f score=%d lines=%d\n", outcome.gameClockSeconds,
                  outcome.score, outcome.lines);
     std::fflush(out);
 }
 
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto toSeconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+RunStats::CpuTimes cpuTimesNow() {
+    const auto seconds = [](int who) {
+        rusage usage{};
+        getrusage(who, &usage);
+        const auto toSeconds = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+        };
+        return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
     };
-    return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
+    return {seconds(RUSAGE_SELF), seconds(RUSAGE_THREAD)};
 }
 
 }  // namespace shardfall

@@ -1,6 +1,7 @@
 // What one run of the game cost, for measuring it on a given display: frames composed, frames
 // shown and left out, the time spent composing and presenting them, and the CPU time of the
-// whole process. Kept only when the SHARDFALL_STATS environment variable asks for it.
+// whole process and of its main thread, which runs the game without the presenting. Kept only
+// when the SHARDFALL_STATS environment variable asks for it.
 #pragma once
 
 #include <chrono>
@@ -30,11 +31,17 @@ class RunStats {
         int lines = 0;
     };
 
+    // CPU seconds, user and system: of every thread, and of the thread that runs the game.
+    struct CpuTimes {
+        double process = 0;
+        double mainThread = 0;
+    };
+
     // True when the variable is set to anything but empty or "0".
     static bool requested(const char* environmentValue);
 
-    RunStats(Duration start, double cpuSecondsAtStart)
-        : start_(start), cpuAtStart_(cpuSecondsAtStart) {}
+    // Made on the main thread.
+    RunStats(Duration start, CpuTimes cpuAtStart) : start_(start), cpuAtStart_(cpuAtStart) {}
 
     // One tick composed a frame in this much time, its hand-over to the presenter included.
     void frameComposed(Duration cost) {
@@ -49,12 +56,12 @@ class RunStats {
     Duration activeTime(Duration now) const;
 
     // The summary printed at exit.
-    void report(std::FILE* out, Duration now, double cpuSecondsNow, const Presentation& shown,
+    void report(std::FILE* out, Duration now, CpuTimes cpuNow, const Presentation& shown,
                 const Outcome& outcome) const;
 
   private:
     Duration start_;
-    double cpuAtStart_;
+    CpuTimes cpuAtStart_;
     uint64_t frames_ = 0;
     Duration tickTime_{};
     bool active_ = false;
@@ -62,7 +69,7 @@ class RunStats {
     Duration activeBefore_{};
 };
 
-// User and system CPU time of the whole process, every thread included.
-double processCpuSeconds();
+// The CPU times so far, the calling thread's as the main thread's.
+RunStats::CpuTimes cpuTimesNow();
 
 }  // namespace shardfall
