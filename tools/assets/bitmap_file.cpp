@@ -1,22 +1,12 @@
 #include "bitmap_file.h"
 
+#include "little_endian.h"
+
 #include <fstream>
 
 namespace shardfall {
 
-namespace {
-
-void put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value & 0xFF));
-    out.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool writeBitmap24(const std::string& path, int width, int height,
                    const std::vector<uint8_t>& rgb) {

@@ -1,5 +1,7 @@
 #include "wave_file.h"
 
+#include "little_endian.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -8,16 +10,6 @@
 namespace shardfall {
 
 namespace {
-
-void put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value & 0xFF));
-    out.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
 
 void putTag(std::vector<uint8_t>& out, const char* tag) {
     out.insert(out.end(), tag, tag + 4);
