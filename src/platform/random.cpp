@@ -6,7 +6,13 @@ namespace {
 thread_local uint32_t state = 1;
 }
 
-void seedRandom(uint32_t seed) { state = seed; }
+void seedRandom(uint32_t seed) {
+    state = seed;
+}
+
+uint32_t randomState() {
+    return state;
+}
 
 int nextRandom() {
     state = state * 214013u + 2531011u;

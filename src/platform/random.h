@@ -15,7 +15,12 @@ void seedRandom(uint32_t seed);
 // The next value of the calling thread's generator, 0 to RANDOM_MAX (rand).
 int nextRandom();
 
+// The calling thread's generator state, so a recorded game can show it drew the same numbers.
+uint32_t randomState();
+
 // rand() % n, as the game draws its random numbers. n must be positive.
-inline int randomBelow(int n) { return nextRandom() % n; }
+inline int randomBelow(int n) {
+    return nextRandom() % n;
+}
 
 }  // namespace shardfall

@@ -25,6 +25,7 @@
 
 #include "game/board.h"
 #include "game/game.h"
+#include "game/state_digest.h"
 #include "invariants.h"
 #include "platform/audio_device.h"
 #include "platform/headless_display_backend.h"
@@ -420,6 +421,15 @@ void Soak::printSummary(double seconds, double residentAtStart) const {
     std::printf("  most debris %d, highest score %d\n", tally_.maxDebris, tally_.highestScore);
     std::printf("  RSS after the first frame %.1f MiB, at the end %.1f MiB, peak %.1f MiB\n",
                 residentAtStart, residentMiB(), peakResidentMiB());
+    // The same arguments give the same digest on every build: a change of behaviour shows here.
+    const StateDigest digest = digestOf(*game_);
+    std::printf("  digest %016" PRIx64 " (", digest.combined());
+    for (size_t i = 0; i < digest.fields.size(); ++i) {
+        std::printf("%s%.*s %016" PRIx64, i == 0 ? "" : ", ",
+                    static_cast<int>(StateDigest::FIELD_NAMES[i].size()),
+                    StateDigest::FIELD_NAMES[i].data(), digest.fields[i]);
+    }
+    std::printf(")\n");
 }
 
 bool Soak::reachedEverything() const {
