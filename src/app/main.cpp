@@ -3,9 +3,10 @@
 // the random generator. The shapes are constants and exist before any of them. At exit they are
 // destroyed in reverse, and the Game's table saves records.dat once more.
 //
-// main() then opens the window and takes the screen, starts the music thread and runs the
-// 100 Hz loop until the window is closed. With SHARDFALL_STATS=1 in the environment it logs
-// focus changes and prints what the run cost on stderr when it ends.
+// main() then opens the window and takes the screen (the Display, owned by run(), holds it and
+// its surfaces), starts the music thread and runs the 100 Hz loop until the window is closed:
+// each tick advances the Game a frame and then draws it. With SHARDFALL_STATS=1 in the environment
+// it logs focus changes and prints what the run cost on stderr when it ends.
 #include <SDL2/SDL.h>
 
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include "platform/tick_clock.h"
 #include "render/display.h"
 #include "render/frame.h"
+#include "render/screen_scramble.h"
 
 namespace shardfall {
 namespace {
@@ -47,7 +49,8 @@ void startSound() {
 
 int run() {
     SdlDisplayBackend backend;
-    if (InitDisplay(backend, game) == 0) {
+    Display display;
+    if (InitDisplay(display, backend, game) == 0) {
         return 0;
     }
     startSound();
@@ -59,16 +62,17 @@ int run() {
         stats.emplace(monotonicNow(), cpuTimesNow());
     }
     WindowEvents events;
-    events.onTick = [&stats] {
+    DisplayEffects effects(display);
+    events.onTick = [&stats, &display] {
         if (!stats) {
-            RenderFrame(game);
+            RunTick(display, game);
             return;
         }
         const TickClock::Duration begun = monotonicNow();
-        RenderFrame(game);
+        RunTick(display, game);
         stats->frameComposed(monotonicNow() - begun);
     };
-    events.onKeyDown = [](uint32_t key) { onKeyDown(game, key); };
+    events.onKeyDown = [&effects](uint32_t key) { onKeyDown(game, key, &effects); };
     events.onKeyUp = [](uint32_t key) { onKeyUp(game, key); };
     if (stats) {
         events.onActivate = [&stats](bool active) {
@@ -81,13 +85,14 @@ int run() {
         const SdlDisplayBackend::PresentStats presented = backend.presentStats();
         const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
                                            clock.restarts()};
-        const Board& board = *DisplayBoard();
+        const Board& board = *game.board;
         stats->report(stderr, monotonicNow(), cpuTimesNow(), shown,
-                      {ScreenWidth, ScreenHeight, board.elapsedSeconds, board.score, board.lines});
+                      {display.screen.width, display.screen.height, board.elapsedSeconds,
+                       board.score, board.lines});
     }
 
     // The window's destruction: no more frames, the display objects go.
-    ReleaseDisplay();
+    ReleaseDisplay(display);
     return exitCode;
 }
 

@@ -5,16 +5,13 @@
 
 namespace shardfall {
 
-double wavePhase = 0.0;
-
 namespace {
 constexpr Cell WALL_CELL{0, 1, 1, 0};
 constexpr Cell SKY_CELL{0, 0, 1, 0};
 }  // namespace
 
-Board::Board(int width_, int height_, Surface* tileSheet_)
-    : tileSheet(tileSheet_),
-      width(width_),
+Board::Board(int width_, int height_)
+    : width(width_),
       height(height_),
       cells(static_cast<size_t>(std::max(width_, 0)) * static_cast<size_t>(std::max(height_, 0)),
             EMPTY_CELL) {

@@ -1,6 +1,6 @@
 // The well: a grid of cells with the counters of the game in progress and the pixel geometry it
-// is drawn with. Reads and writes outside the grid follow fixed rules: walls left and right, a
-// floor below and open sky above.
+// is drawn with (render/well_drawing draws it). Reads and writes outside the grid follow fixed
+// rules: walls left and right, a floor below and open sky above.
 #pragma once
 
 #include <cstddef>
@@ -8,8 +8,6 @@
 #include <vector>
 
 namespace shardfall {
-
-class Surface;
 
 // One square of the well. The four words keep this order: the falling piece and the debris
 // build cells word by word.
@@ -25,12 +23,9 @@ struct Cell {
 // A free cell keeps colour column 1, not 0.
 inline constexpr Cell EMPTY_CELL{0, 0, 1, 0};
 
-// The phase of the well hint's ripple, shared by the whole run and never reset.
-extern double wavePhase;
-
 class Board {
   public:
-    Board(int width, int height, Surface* tileSheet);
+    Board(int width, int height);
     virtual ~Board();
     Board(const Board&) = delete;
     Board& operator=(const Board&) = delete;
@@ -55,16 +50,6 @@ class Board {
     // column; clears the ripple otherwise. Called once per shown frame.
     void updateWellHint();
 
-    // Drawing from the tile sheet onto the target, one keyed copy per block.
-    void drawCells();
-    void drawCell(int x, int y);
-    void drawCellRecord(int x, int y, Cell cell);
-    void drawCellAtPixel(int px, int py, Cell cell);
-    void drawBlock(int px, int py, int side, Cell cell);
-    void drawFrame();
-
-    Surface* tileSheet;
-    Surface* target = nullptr;
     int cellSize = 15;
     int lines = 0;
     int score = 0;
@@ -75,6 +60,9 @@ class Board {
     std::vector<Cell> cells;  // row-major, row 0 at the top
     int originX = 0;
     int originY = 0;
+    // The phase of the well hint's ripple: it runs on for the whole run, and a new game does not
+    // reset it.
+    double wavePhase = 0.0;
 
   private:
     Cell& at(int x, int y) { return cells[static_cast<size_t>(y) * width + x]; }

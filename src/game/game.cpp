@@ -2,12 +2,15 @@
 
 #include "audio/sound.h"
 #include "platform/random.h"
-#include "render/display.h"
-#include "render/overlays.h"
+
+#include <new>
 
 namespace shardfall {
 
-bool firstFrameDone = false;
+namespace {
+// The banner grows a pixel a side each frame until it is 20 pixels larger than its text.
+constexpr int BANNER_FULL_ZOOM = 20;
+}  // namespace
 
 Game::Game() {
     // The Game is built before any shape exists, so the first game starts with a piece that has
@@ -15,13 +18,39 @@ Game::Game() {
     piece = Piece::empty();
 }
 
-void Game::runFrame(Surface& target) {
-    if (board == nullptr) {
-        return;
+bool Game::createBoard() {
+    try {
+        board = std::make_unique<Board>(10, 20);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    board->target = &target;
-    board->setCellSize(CellSize);
+    return true;
+}
 
+void Game::runFrame() {
+    if (board != nullptr) {
+        board->setCellSize(screen.cellSize);
+        placeWell();
+        countDelayAndClock();
+        if (hasFlag(state, PLAYING)) {
+            if (stateDelay == 0) {
+                fallStep();
+                // The extra steps run even when a landing in this frame has just set a delay.
+                if (fastDrop != 0) {
+                    for (int i = 0; i < board->cellSize / 4; ++i) {
+                        fallStep();
+                    }
+                }
+            }
+            board->updateWellHint();
+            updateParticles();
+        }
+        advanceOverlays();
+    }
+    applyFirstFrameOverride();
+}
+
+void Game::placeWell() {
     int jx = 0;
     int jy = 0;
     if (hasFlag(state, SHAKE) && shakeCounter != 0) {
@@ -29,38 +58,40 @@ void Game::runFrame(Surface& target) {
         jy = randomBelow(15);
         shakeCounter -= 1;
     }
-    board->originX = (ScreenWidth - board->pixelWidth()) / 2 + jx;
+    board->originX = (screen.width - board->pixelWidth()) / 2 + jx;
     // The bottom of the well sits half a cell above the bottom of the screen.
-    board->originY = ScreenHeight - board->cellSize / 2 + jy - board->pixelHeight();
+    board->originY = screen.height - board->cellSize / 2 + jy - board->pixelHeight();
+}
 
+void Game::countDelayAndClock() {
     if (stateDelay != 0) {
         if (stateDelay == 1) {
             state = stateAfterDelay;
         }
         stateDelay -= 1;
     }
-
     if (!paused) {
         board->elapsedSeconds += 0.01;
     }
+}
 
-    if (hasFlag(state, PLAYING)) {
-        if (stateDelay == 0) {
-            fallStep();
-            // The extra steps run even when a landing in this frame has just set a delay.
-            if (fastDrop != 0) {
-                for (int i = 0; i < board->cellSize / 4; ++i) {
-                    fallStep();
-                }
-            }
+void Game::advanceOverlays() {
+    if (hasFlag(state, SHOW_SCORES)) {
+        // The file is read again every frame the table is up, so a table changed meanwhile by
+        // another copy of the game shows at once.
+        highScores.load();
+        const int restingY = (screen.height - 10 * board->cellSize) / 2;
+        if (leaderboardY > restingY) {
+            leaderboardY -= 1;
         }
-        board->updateWellHint();
-        board->drawCells();
-        board->drawFrame();
-        updateParticles();
+        highlightPhase += 0.1;
     }
-
-    DrawOverlays(*this, target);
+    if (hasFlag(state, GAME_OVER)) {
+        bannerZoomShown = bannerZoom;
+        if (bannerZoom < BANNER_FULL_ZOOM) {
+            bannerZoom += 1;
+        }
+    }
 }
 
 void Game::fallStep() {
@@ -189,7 +220,7 @@ void Game::spawnPiece() {
     stateDelay = 400;
     bannerZoom = -50;
     stateAfterDelay = SHOW_SCORES;
-    highScores.y = ScreenHeight;
+    leaderboardY = screen.height;
     playerName.clear();
 }
 
@@ -220,11 +251,11 @@ void Game::rotatePiece() {
     piece.stampAt(*board, pieceColumn, pieceRow);
 }
 
-void applyFirstFrameOverride(Game& game) {
+void Game::applyFirstFrameOverride() {
     if (firstFrameDone) {
         return;
     }
-    game.piece = startShape;
+    piece = startShape;
     firstFrameDone = true;
 }
 

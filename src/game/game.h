@@ -1,19 +1,19 @@
-// The game in progress: the debris, the falling piece and its place, the high-score table, the
-// held keys and the state flags, advanced one frame at a time by runFrame. There is one Game
-// for the whole run.
+// The game in progress: the well, the debris, the falling piece and its place, the high-score
+// table, the held keys and the state flags, advanced one frame at a time by runFrame. There is
+// one Game for the whole run. Nothing here draws: render/ shows the state runFrame leaves.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "game/board.h"
 #include "game/particle.h"
 #include "game/piece.h"
+#include "game/screen_geometry.h"
 #include "scores/high_score_table.h"
 
 namespace shardfall {
-
-class Surface;
 
 enum StateFlags : uint32_t {
     SHOW_SCORES = 1,  // leaderboard and name entry
@@ -41,9 +41,16 @@ class Game {
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // One frame: places the well on the target, counts the delay and the clock, advances the
-    // piece (more steps while Down is held), draws the well and the debris, then the overlays.
-    void runFrame(Surface& target);
+    // Makes the 10 × 20 well; the display start calls it once the screen is set up. False
+    // when there is no memory for it.
+    bool createBoard();
+
+    // One frame of the game, drawing nothing: places the well (with the shake's jitter), counts
+    // the delay and the clock, advances the piece (more steps while Down is held), the well
+    // hint and the debris, then what the overlays show: the banner's zoom and the leaderboard's
+    // slide, pulse and re-read of records.dat. The run's first frame ends by putting the
+    // start-up shape into play.
+    void runFrame();
     // One step of the falling piece: score counting, sideways move, sinking, landing.
     void fallStep();
     // Deals the next piece at column 5, row -2, or ends the game when it does not fit.
@@ -53,8 +60,8 @@ class Game {
 
     // Landing: bursts every full row into debris, scores it and plays the landing sound.
     void clearFullRows();
-    // Moves and draws the debris; turns its gravity round once, on the 90th pass after a clear
-    // that left at least 40 blocks flying.
+    // Moves the debris; turns its gravity round once, on the 90th pass after a clear that left
+    // at least 40 blocks flying.
     void updateParticles();
     // Makes all debris accelerate upward.
     void liftParticles();
@@ -66,12 +73,20 @@ class Game {
     // Live debris is the first liveParticleCount entries. It belongs to the one Game of the run,
     // so it lives here rather than as a global of its own.
     int32_t liveParticleCount = 0;
-    Board* board = nullptr;  // not owned; the display start hands it over
+    std::unique_ptr<Board> board;  // null until createBoard
     Piece piece;
     int32_t particleFrameCounter = 0;
     int32_t shakeCounter = 0;
     int32_t bannerZoom = 0;
+    // The zoom the banner is shown at this frame: bannerZoom before this frame's growth.
+    int32_t bannerZoomShown = 0;
     HighScoreTable highScores;
+    // The leaderboard's top edge: it starts at the bottom of the screen and rises a pixel a
+    // frame to its resting place.
+    int32_t leaderboardY = 0;
+    // The pulse of the pending row, in radians: it advances every frame of the scores screen
+    // and carries over from one game to the next.
+    double highlightPhase = 0.0;
     int32_t leftHeld = 0;
     int32_t rightHeld = 0;
     int32_t sidewaysRepeat = 0;
@@ -83,13 +98,17 @@ class Game {
     StateFlags stateAfterDelay = StateFlags{};
     std::string playerName;
     StateFlags state = PLAYING;
+    ScreenGeometry screen;
+    // Set once the first frame has put the start-up shape into play.
+    bool firstFrameDone = false;
+
+  private:
+    void placeWell();
+    void countDelayAndClock();
+    void advanceOverlays();
+    // On the run's first frame: the start-up Z becomes the falling piece (stamped by the next
+    // step, at the column and row the Game started with).
+    void applyFirstFrameOverride();
 };
-
-// Set once the first frame has put the start-up shape into play.
-extern bool firstFrameDone;
-
-// On the run's first frame, after runFrame: the start-up Z becomes the falling piece (stamped by
-// the next step, at the column and row the Game started with). Does nothing once done.
-void applyFirstFrameOverride(Game& game);
 
 }  // namespace shardfall

@@ -4,8 +4,7 @@
 
 #include "audio/music.h"
 #include "game/game.h"
-#include "platform/surface.h"
-#include "render/display.h"
+#include "game/screen_effects.h"
 
 namespace shardfall {
 
@@ -34,14 +33,16 @@ void Game::onKey(uint32_t key) {
     }
 }
 
-void onKeyDown(Game& game, uint32_t key) {
+void onKeyDown(Game& game, uint32_t key, ScreenEffects* screen) {
     game.onKey(key);
     switch (key) {
         case KEY_ENTER:
             game.liftParticles();
             break;
         case KEY_E:
-            scrambleScreen();
+            if (screen != nullptr) {
+                screen->scramble();
+            }
             break;
         case KEY_LEFT:
             game.leftHeld = 1;
@@ -82,28 +83,6 @@ void onKeyUp(Game& game, uint32_t key) {
         default:
             break;
     }
-}
-
-void scrambleScreen() {
-    if (PrimarySurface == nullptr || BackBuffer == nullptr) {
-        return;
-    }
-    const Rect whole{0, 0, PrimarySurface->width(), PrimarySurface->height()};
-    BackBuffer->bltFast(0, 0, *PrimarySurface, whole, BLTFAST_WAIT);
-
-    LockedPixels locked;
-    if (BackBuffer->lock(locked) < 0) {
-        return;
-    }
-    // Whole words across the full pitch, whatever the pixel format: the colours come out
-    // shifted, which is the point.
-    const size_t words = static_cast<size_t>(locked.height) * static_cast<size_t>(locked.pitch) / 4;
-    auto* word = reinterpret_cast<uint32_t*>(locked.bits);
-    for (size_t i = 0; i < words; ++i) {
-        word[i] += 123124u;
-    }
-    BackBuffer->unlock();
-    PrimarySurface->flip(FLIP_NOVSYNC_DONOTWAIT);
 }
 
 }  // namespace shardfall

@@ -7,6 +7,7 @@
 namespace shardfall {
 
 class Game;
+class ScreenEffects;
 
 // The Windows virtual-key codes the game answers to; letters are their capital ASCII codes.
 // (Not named VK_* so that they cannot meet the Windows headers' macros.)
@@ -25,11 +26,8 @@ enum VirtualKey : uint32_t {
     KEY_Z = 90,
 };
 
-void onKeyDown(Game& game, uint32_t key);
+// E asks the screen for its scramble; without a screen (headless runs) it does nothing.
+void onKeyDown(Game& game, uint32_t key, ScreenEffects* screen = nullptr);
 void onKeyUp(Game& game, uint32_t key);
-
-// E's effect: the picture on screen, copied to the back buffer with every 32-bit word shifted
-// by 123124, flashed up for one frame.
-void scrambleScreen();
 
 }  // namespace shardfall

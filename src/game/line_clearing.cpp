@@ -98,8 +98,6 @@ void Game::updateParticles() {
     for (int i = 0; i < liveParticleCount; ++i) {
         Particle& p = particles[i];
         p.step();
-        p.board = board;
-        p.draw();
         if (particleFrameCounter == 90 && liveParticleCount >= 40) {
             p.ay = -p.ay;
         }

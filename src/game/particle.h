@@ -1,12 +1,10 @@
 // One block of debris from a cleared row: it flies under a constant acceleration, shrinks by a
-// fixed amount every pass and is drawn through the board from the tile sheet.
+// fixed amount every pass.
 #pragma once
 
 #include <cstdint>
 
 namespace shardfall {
-
-class Board;
 
 // The Game's fixed debris array; a clear never spawns beyond it.
 constexpr int MAX_PARTICLES = 800;
@@ -16,10 +14,6 @@ class Particle {
     // One pass of motion: move by the old velocity, then accelerate, then shrink (never
     // below 0).
     void step();
-    // The block keeps the centre of the cell it burst from while it shrinks.
-    void draw() const;
-
-    Board* board = nullptr;
     int32_t tile = 0;
     double x = 0.0;
     double y = 0.0;

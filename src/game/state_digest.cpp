@@ -92,7 +92,7 @@ int StateDigest::firstDifference(const StateDigest& other) const {
 }
 
 StateDigest digestOf(const Game& game) {
-    const Board* board = game.board;
+    const Board* board = game.board.get();
     StateDigest digest;
     digest.fields = {
         board ? boardHash(*board) : 0,

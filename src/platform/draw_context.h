@@ -10,25 +10,44 @@
 
 namespace shardfall {
 
-// Pitch-and-family bits of a font request.
-constexpr uint8_t FIXED_PITCH = 0x01;
-constexpr uint8_t FF_MODERN = 0x30;
+// The values below are GDI's, under names of their own: scoped, they cannot meet the macros of
+// the Windows headers.
 
-// Background modes.
-constexpr int TRANSPARENT = 1;
-constexpr int OPAQUE = 2;
+// Pitch-and-family bits of a font request.
+enum class FontFamily : uint8_t {
+    DefaultPitch = 0x00,
+    FixedPitch = 0x01,
+    Modern = 0x30,
+};
+constexpr FontFamily operator|(FontFamily a, FontFamily b) {
+    return static_cast<FontFamily>(static_cast<uint8_t>(a) | static_cast<uint8_t>(b));
+}
+
+// Background modes: whether text cells are filled behind the glyphs.
+enum class BackgroundMode : int {
+    Transparent = 1,
+    Opaque = 2,
+};
 
 // DrawText formats; the game uses only the centred single line.
-constexpr uint32_t DT_CENTER = 0x01;
-constexpr uint32_t DT_VCENTER = 0x04;
-constexpr uint32_t DT_SINGLELINE = 0x20;
+enum class TextFormat : uint32_t {
+    Center = 0x01,
+    VCenter = 0x04,
+    SingleLine = 0x20,
+};
+constexpr TextFormat operator|(TextFormat a, TextFormat b) {
+    return static_cast<TextFormat>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b));
+}
+constexpr bool hasFormat(TextFormat format, TextFormat bit) {
+    return (static_cast<uint32_t>(format) & static_cast<uint32_t>(bit)) != 0;
+}
 
 // A font as asked for: the text cell's height and every glyph's advance, in pixels.
 // Creating one allocates nothing; rasterised glyphs are cached per (height, width).
 struct Font {
     int height = 0;
     int width = 0;
-    uint8_t pitchAndFamily = 0;
+    FontFamily family = FontFamily::DefaultPitch;
 
     bool operator==(const Font&) const = default;
 };
@@ -38,24 +57,24 @@ inline uint32_t rgbFromColorRef(uint32_t colorRef) {
 }
 
 class DrawContext {
-public:
+  public:
     virtual ~DrawContext() = default;
 
     // Fills the rectangle (right and bottom exclusive) with a solid colour.
     virtual void fillRect(const Rect& rect, uint32_t colorRef) = 0;
 
     // Fonts: create, select (returns the font it replaces), delete.
-    virtual Font* createFont(int height, int width, uint8_t pitchAndFamily) = 0;
+    virtual Font* createFont(int height, int width, FontFamily family) = 0;
     virtual Font* selectFont(Font* font) = 0;
     virtual void deleteFont(Font* font) = 0;
 
     virtual uint32_t setTextColor(uint32_t colorRef) = 0;
-    virtual int setBkMode(int mode) = 0;
+    virtual BackgroundMode setBkMode(BackgroundMode mode) = 0;
 
     // Draws text with its cell's top-left corner at (x, y).
     virtual bool textOut(int x, int y, const char* text, int length) = 0;
-    // Draws one line of text centred in the rectangle (DT_CENTER | DT_VCENTER | DT_SINGLELINE).
-    virtual int drawText(const char* text, int length, const Rect& rect, uint32_t format) = 0;
+    // Draws one line of text centred in the rectangle (Center | VCenter | SingleLine).
+    virtual int drawText(const char* text, int length, const Rect& rect, TextFormat format) = 0;
 
     // StretchDIBits with SRCCOPY: the picture's rectangle src (top-left origin) scaled onto
     // dst. Returns the number of rows drawn, 0 when nothing could be drawn.

@@ -27,7 +27,7 @@ class SoftwareDrawContext final : public DrawContext {
     void reset() {
         selected_ = nullptr;
         textColor_ = 0;
-        bkMode_ = OPAQUE;
+        bkMode_ = BackgroundMode::Opaque;
     }
 
     void fillRect(const Rect& rect, uint32_t colorRef) override {
@@ -42,11 +42,11 @@ class SoftwareDrawContext final : public DrawContext {
     }
 
     // Fonts come from a small fixed pool, so creating one per call allocates nothing.
-    Font* createFont(int height, int width, uint8_t pitchAndFamily) override {
+    Font* createFont(int height, int width, FontFamily family) override {
         for (auto& slot : fonts_) {
             if (!slot.inUse) {
                 slot.inUse = true;
-                slot.font = Font{height, width, pitchAndFamily};
+                slot.font = Font{height, width, family};
                 return &slot.font;
             }
         }
@@ -63,7 +63,7 @@ class SoftwareDrawContext final : public DrawContext {
     uint32_t setTextColor(uint32_t colorRef) override {
         return std::exchange(textColor_, colorRef);
     }
-    int setBkMode(int mode) override { return std::exchange(bkMode_, mode); }
+    BackgroundMode setBkMode(BackgroundMode mode) override { return std::exchange(bkMode_, mode); }
 
     bool textOut(int x, int y, const char* text, int length) override {
         if (length < 0 || (length > 0 && !text)) {
@@ -81,10 +81,10 @@ class SoftwareDrawContext final : public DrawContext {
                                     surface_.height(), dst, src, picture);
     }
 
-    // Only the centred single line is laid out as GDI does; without DT_SINGLELINE the text
+    // Only the centred single line is laid out as GDI does; without SingleLine the text
     // is still one line, since the game never breaks lines. The text is clipped to the
     // rectangle, as DrawText does unless told not to.
-    int drawText(const char* text, int length, const Rect& rect, uint32_t format) override {
+    int drawText(const char* text, int length, const Rect& rect, TextFormat format) override {
         if (length < 0) {
             length = text ? static_cast<int>(std::strlen(text)) : 0;
         }
@@ -97,8 +97,9 @@ class SoftwareDrawContext final : public DrawContext {
         }
         const int64_t textWidth = int64_t{length} * glyphs->advance();
         const int h = glyphs->cellHeight();
-        const bool vcentre = (format & DT_VCENTER) && (format & DT_SINGLELINE);
-        const int64_t x = (format & DT_CENTER)
+        const bool vcentre =
+            hasFormat(format, TextFormat::VCenter) && hasFormat(format, TextFormat::SingleLine);
+        const int64_t x = hasFormat(format, TextFormat::Center)
                               ? rect.left + (int64_t{rect.right} - rect.left - textWidth) / 2
                               : rect.left;
         const int64_t y =
@@ -122,7 +123,7 @@ class SoftwareDrawContext final : public DrawContext {
     }
 
     const GlyphSet* currentGlyphs() {
-        const Font font = selected_ ? *selected_ : Font{DEFAULT_FONT_HEIGHT, DEFAULT_FONT_WIDTH, 0};
+        const Font font = selected_ ? *selected_ : Font{DEFAULT_FONT_HEIGHT, DEFAULT_FONT_WIDTH};
         return glyphs_.glyphs(font.height, font.width);
     }
 
@@ -136,7 +137,7 @@ class SoftwareDrawContext final : public DrawContext {
         // From here the whole cell is within a cell's height of the clip: no overflow below.
         const int y = static_cast<int>(top);
         const int advance = glyphs.advance();
-        if (bkMode_ == OPAQUE) {
+        if (bkMode_ == BackgroundMode::Opaque) {
             const int64_t right = std::min<int64_t>(x + int64_t{length} * advance, clip.right);
             const Rect cell{static_cast<int>(std::clamp<int64_t>(x, clip.left, clip.right)), y,
                             static_cast<int>(std::max<int64_t>(right, clip.left)),
@@ -191,7 +192,7 @@ class SoftwareDrawContext final : public DrawContext {
     std::array<FontSlot, 8> fonts_{};
     Font* selected_ = nullptr;
     uint32_t textColor_ = 0;
-    int bkMode_ = OPAQUE;
+    BackgroundMode bkMode_ = BackgroundMode::Opaque;
 };
 
 }  // namespace

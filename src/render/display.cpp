@@ -8,27 +8,15 @@
 #include <new>
 #include <vector>
 
-#include "game/board.h"
 #include "game/game.h"
 #include "platform/atomic_file.h"
 #include "platform/display_backend.h"
-#include "platform/draw_context.h"
+#include "platform/scoped_draw.h"
 #include "platform/surface.h"
 #include "render/bitmap_file.h"
 #include "render/tile_sheet.h"
 
 namespace shardfall {
-
-int ScreenWidth = 1024;
-int ScreenHeight = 768;
-int CellSize = 38;
-
-Surface* PrimarySurface = nullptr;
-Surface* BackBuffer = nullptr;
-Surface* BackgroundSurface = nullptr;
-Surface* TileSheet = nullptr;
-Surface* FpsSurface = nullptr;
-Surface* GameOverSurface = nullptr;
 
 const char* const BackgroundFileName = "dx000.bmp";
 
@@ -40,25 +28,9 @@ constexpr int FPS_HEIGHT = 40;
 constexpr int GAME_OVER_WIDTH = 270;
 constexpr int GAME_OVER_HEIGHT = 50;
 
-// What the display owns. The surfaces behind the global pointers live here; the Board lives
-// until the program ends, as the Game and the table keep pointing at it.
-struct DisplayDevice {
-    DisplayBackend* backend = nullptr;
-    bool deviceCreated = false;
-    std::unique_ptr<Surface> primary;
-    std::unique_ptr<Surface> background;
-    std::unique_ptr<Surface> tileSheet;
-    std::unique_ptr<Surface> fps;
-    std::unique_ptr<Surface> gameOver;
-    std::unique_ptr<Board> board;
-};
-
-DisplayDevice display;
-
-void paintTileSheet() {
-    if (DrawContext* dc = TileSheet->getDC()) {
-        PaintTileSheet(*dc);
-        TileSheet->releaseDC(dc);
+void paintTileSheet(Display& display) {
+    if (ScopedDC dc(*display.tileSheet); dc) {
+        PaintTileSheet(*dc, display.screen.cellSize);
     }
 }
 
@@ -80,38 +52,36 @@ bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-int InitDisplay(DisplayBackend& backend, Game& game) {
+int InitDisplay(Display& display, DisplayBackend& backend, Game& game) {
     display.backend = &backend;
-    PrimarySurface = nullptr;
-    BackBuffer = nullptr;
-    BackgroundSurface = nullptr;
+    display.primary = nullptr;
+    display.backBuffer = nullptr;
+    display.background = nullptr;
 
     if (backend.createDevice() != SURFACE_OK) {
-        FatalDisplayError("DirectDrawCreate");
+        FatalDisplayError(display, "DirectDrawCreate");
         return 0;
     }
     display.deviceCreated = true;
     if (backend.takeScreen() != SURFACE_OK) {
-        FatalDisplayError("SetCooperativeLevel");
+        FatalDisplayError(display, "SetCooperativeLevel");
         return 0;
     }
-    ScreenWidth = backend.screenWidth();
-    ScreenHeight = backend.screenHeight();
-    CellSize = ScreenHeight / 21;
-    if (!CreateSurfaces()) {
-        FatalDisplayError("CreateSurfaces");
+    display.screen = ScreenGeometry::ofScreen(backend.screenWidth(), backend.screenHeight());
+    if (!CreateSurfaces(display)) {
+        FatalDisplayError(display, "CreateSurfaces");
         return 0;
     }
-    if (!ConfigureSurfaces(game)) {
-        FatalDisplayError("ConfigureSurfaces");
+    if (!ConfigureSurfaces(display, game)) {
+        FatalDisplayError(display, "ConfigureSurfaces");
         return 0;
     }
     return 1;
 }
 
-int CreateSurfaces() {
+int CreateSurfaces(Display& display) {
     DisplayBackend& backend = *display.backend;
-    const SurfaceResult primaryResult = backend.createPrimarySurface(display.primary);
+    const SurfaceResult primaryResult = backend.createPrimarySurface(display.ownedPrimary);
     if (primaryResult != SURFACE_OK) {
         // The code as the platform's "%lx" shows a 32-bit HRESULT: eight hex digits at most.
         char code[16];
@@ -120,54 +90,52 @@ int CreateSurfaces() {
         backend.showMessageBox(code, nullptr);
         return 0;
     }
-    PrimarySurface = display.primary.get();
-    BackBuffer = PrimarySurface->attachedBackBuffer();
-    if (BackBuffer == nullptr) {
+    display.primary = display.ownedPrimary.get();
+    display.backBuffer = display.primary->attachedBackBuffer();
+    if (display.backBuffer == nullptr) {
         return 0;
     }
+    const int cell = display.screen.cellSize;
     const struct {
         std::unique_ptr<Surface>& owner;
-        Surface*& global;
+        Surface*& surface;
         int width;
         int height;
     } offscreen[] = {
-        {display.background, BackgroundSurface, BACKGROUND_SIDE, BACKGROUND_SIDE},
-        {display.tileSheet, TileSheet, 8 * CellSize, CellSize * CellSize},
-        {display.fps, FpsSurface, FPS_WIDTH, FPS_HEIGHT},
-        {display.gameOver, GameOverSurface, GAME_OVER_WIDTH, GAME_OVER_HEIGHT},
+        {display.ownedBackground, display.background, BACKGROUND_SIDE, BACKGROUND_SIDE},
+        {display.ownedTileSheet, display.tileSheet, 8 * cell, cell * cell},
+        {display.ownedFps, display.fps, FPS_WIDTH, FPS_HEIGHT},
+        {display.ownedGameOver, display.gameOver, GAME_OVER_WIDTH, GAME_OVER_HEIGHT},
     };
     for (const auto& s : offscreen) {
         if (backend.createOffscreenSurface(s.width, s.height, s.owner) != SURFACE_OK) {
             return 0;
         }
-        s.global = s.owner.get();
+        s.surface = s.owner.get();
     }
-    SetColorKeys();
+    SetColorKeys(display);
     return 1;
 }
 
-void SetColorKeys() {
-    for (Surface* s : {BackgroundSurface, FpsSurface, TileSheet, GameOverSurface}) {
+void SetColorKeys(Display& display) {
+    for (Surface* s : {display.background, display.fps, display.tileSheet, display.gameOver}) {
         if (s != nullptr) {
             s->setColorKey(0);
         }
     }
 }
 
-int ConfigureSurfaces(Game& game) {
-    if (!LoadBitmapFile(*BackgroundSurface, BackgroundFileName)) {
+int ConfigureSurfaces(Display& display, Game& game) {
+    if (!LoadBitmapFile(*display.background, BackgroundFileName)) {
         return 0;
     }
-    ClearSurface(*FpsSurface);
-    ClearSurface(*GameOverSurface);
-    paintTileSheet();
-    try {
-        display.board = std::make_unique<Board>(10, 20, TileSheet);
-    } catch (const std::bad_alloc&) {
+    ClearSurface(*display.fps);
+    ClearSurface(*display.gameOver);
+    paintTileSheet(display);
+    if (!game.createBoard()) {
         return 0;
     }
-    game.board = display.board.get();
-    game.highScores.board = display.board.get();
+    game.screen = display.screen;
     return 1;
 }
 
@@ -180,45 +148,44 @@ int LoadBitmapFile(Surface& surface, const char* fileName) {
     if (!picture) {
         return 0;
     }
-    if (DrawContext* dc = surface.getDC()) {
+    if (ScopedDC dc(surface); dc) {
         // A picture smaller than 256 × 256 is stretched to fill it; a larger one shows its
         // top-left corner.
         const Rect src{0, 0, std::min(picture->width, BACKGROUND_SIDE),
                        std::min(std::abs(picture->height), BACKGROUND_SIDE)};
         dc->stretchDIBits(Rect{0, 0, BACKGROUND_SIDE, BACKGROUND_SIDE}, src, *picture);
-        surface.releaseDC(dc);
     }
     return 1;
 }
 
-void RestoreSurfaces() {
-    if (PrimarySurface == nullptr || !PrimarySurface->isLost()) {
+void RestoreSurfaces(Display& display) {
+    if (display.primary == nullptr || !display.primary->isLost()) {
         return;
     }
-    PrimarySurface->restore();
-    BackBuffer->restore();
-    if (BackgroundSurface->isLost()) {
-        BackgroundSurface->restore();
+    display.primary->restore();
+    display.backBuffer->restore();
+    if (display.background->isLost()) {
+        display.background->restore();
         // Cleared first, so that a picture that can no longer be read leaves black, not junk.
-        ClearSurface(*BackgroundSurface);
-        LoadBitmapFile(*BackgroundSurface, BackgroundFileName);
+        ClearSurface(*display.background);
+        LoadBitmapFile(*display.background, BackgroundFileName);
     }
-    if (FpsSurface->isLost()) {
-        FpsSurface->restore();
-        ClearSurface(*FpsSurface);
+    if (display.fps->isLost()) {
+        display.fps->restore();
+        ClearSurface(*display.fps);
     }
-    if (TileSheet->isLost()) {
+    if (display.tileSheet->isLost()) {
         // Nothing else would ever paint the blocks again.
-        TileSheet->restore();
-        ClearSurface(*TileSheet);
-        paintTileSheet();
+        display.tileSheet->restore();
+        ClearSurface(*display.tileSheet);
+        paintTileSheet(display);
     }
-    if (GameOverSurface->isLost()) {
+    if (display.gameOver->isLost()) {
         // The banner redraws its text every frame it shows, but over whatever the surface holds.
-        GameOverSurface->restore();
-        ClearSurface(*GameOverSurface);
+        display.gameOver->restore();
+        ClearSurface(*display.gameOver);
     }
-    SetColorKeys();
+    SetColorKeys(display);
 }
 
 int ClearSurface(Surface& surface) {
@@ -231,38 +198,34 @@ int ClearSurface(Surface& surface) {
     return 1;
 }
 
-void ReleaseDisplay() {
+void ReleaseDisplay(Display& display) {
     if (!display.deviceCreated) {
         return;
     }
-    display.primary.reset();
-    PrimarySurface = nullptr;
-    BackBuffer = nullptr;
-    display.background.reset();
-    BackgroundSurface = nullptr;
+    display.ownedPrimary.reset();
+    display.primary = nullptr;
+    display.backBuffer = nullptr;
+    display.ownedBackground.reset();
+    display.background = nullptr;
     // The remaining surfaces end together with the display object.
-    display.tileSheet.reset();
-    display.fps.reset();
-    display.gameOver.reset();
-    TileSheet = nullptr;
-    FpsSurface = nullptr;
-    GameOverSurface = nullptr;
+    display.ownedTileSheet.reset();
+    display.ownedFps.reset();
+    display.ownedGameOver.reset();
+    display.tileSheet = nullptr;
+    display.fps = nullptr;
+    display.gameOver = nullptr;
     display.backend->releaseDevice();
     display.deviceCreated = false;
 }
 
-void FatalDisplayError(const char* stepName) {
-    ReleaseDisplay();
+void FatalDisplayError(Display& display, const char* stepName) {
+    ReleaseDisplay(display);
     DisplayBackend& backend = *display.backend;
     backend.hideWindow();
     char text[256];
     std::snprintf(text, sizeof text, "Программа прервана\nОшибка в %s", stepName);
     backend.showMessageBox(text, "DirectDraw Application");
     backend.destroyWindow();
-}
-
-Board* DisplayBoard() {
-    return display.board.get();
 }
 
 }  // namespace shardfall

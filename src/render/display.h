@@ -1,52 +1,63 @@
 // The screen the game owns: its size, the cell size that follows from it, the surfaces every
-// frame is composed from, and the display start that makes them, loads the background and
-// creates the one Board. A failed start ends with one message box naming the failed step.
+// frame is composed from and the FPS counter, all in one Display that the program owns; and the
+// display start that makes the surfaces, loads the background and has the Game make its well.
+// A failed start ends with one message box naming the failed step.
 #pragma once
+
+#include <memory>
+
+#include "game/screen_geometry.h"
+#include "render/fps_counter.h"
 
 namespace shardfall {
 
-class Board;
 class DisplayBackend;
 class Game;
 class Surface;
 
-// Screen size in pixels; 1024 × 768 until the display starts.
-extern int ScreenWidth;
-extern int ScreenHeight;
-// The side of one board cell: a twenty-first of the screen height, 38 until the display starts.
-extern int CellSize;
+struct Display {
+    ScreenGeometry screen;
 
-// The display's surfaces, null until the display starts. The display device owns them.
-extern Surface* PrimarySurface;
-extern Surface* BackBuffer;
-extern Surface* BackgroundSurface;
-extern Surface* TileSheet;
-extern Surface* FpsSurface;
-extern Surface* GameOverSurface;
+    // The surfaces, null until the display starts and after it is released. The back buffer
+    // belongs to the primary surface; the others are owned below.
+    Surface* primary = nullptr;
+    Surface* backBuffer = nullptr;
+    Surface* background = nullptr;
+    Surface* tileSheet = nullptr;
+    Surface* fps = nullptr;
+    Surface* gameOver = nullptr;
+
+    FpsCounter fpsCounter;
+
+    DisplayBackend* backend = nullptr;
+    bool deviceCreated = false;
+    std::unique_ptr<Surface> ownedPrimary;
+    std::unique_ptr<Surface> ownedBackground;
+    std::unique_ptr<Surface> ownedTileSheet;
+    std::unique_ptr<Surface> ownedFps;
+    std::unique_ptr<Surface> ownedGameOver;
+};
 
 // The background picture, looked for in the working directory.
 extern const char* const BackgroundFileName;
 
 // Takes the screen through the backend, makes the surfaces, loads the background, paints the
-// tile sheet and hands the new Board to the game and its table. Returns 1, or 0 after the
+// tile sheet and has the game make its well on the new screen. Returns 1, or 0 after the
 // failure has been shown and the window destroyed.
-int InitDisplay(DisplayBackend& backend, Game& game);
-int CreateSurfaces();
-int ConfigureSurfaces(Game& game);
-void SetColorKeys();
+int InitDisplay(Display& display, DisplayBackend& backend, Game& game);
+int CreateSurfaces(Display& display);
+int ConfigureSurfaces(Display& display, Game& game);
+void SetColorKeys(Display& display);
 // Draws the picture of a bitmap file stretched onto the surface's top-left 256 × 256 pixels.
 // Returns 0 when the file cannot be opened or read or holds no picture that can be drawn;
 // 1 otherwise, also when no drawing context could be had.
 int LoadBitmapFile(Surface& surface, const char* fileName);
 // The first step of every frame: repairs the surfaces after the display took them away.
-void RestoreSurfaces();
+void RestoreSurfaces(Display& display);
 // Zeroes every byte of the surface, the padding beyond each row's width included.
 int ClearSurface(Surface& surface);
 // Releases the surfaces and the display object; does nothing once they are gone.
-void ReleaseDisplay();
-void FatalDisplayError(const char* stepName);
-
-// The one Board, made by the display start; null before.
-Board* DisplayBoard();
+void ReleaseDisplay(Display& display);
+void FatalDisplayError(Display& display, const char* stepName);
 
 }  // namespace shardfall

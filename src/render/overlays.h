@@ -7,14 +7,16 @@ namespace shardfall {
 class Board;
 class DrawContext;
 class Game;
-class Surface;
+struct Display;
 
-void DrawOverlays(Game& game, Surface& destination);
+void DrawOverlays(Display& display, const Game& game);
 // SCORE, LINES and TIME at the top right, in a font that follows the cell size.
-void DrawScorePanel(DrawContext& dc, const Board& board);
+void DrawScorePanel(DrawContext& dc, const Board& board, int screenWidth);
 // Writes "Game Over" onto the banner's own surface.
-void DrawGameOverText();
+void DrawGameOverText(Display& display);
+// The banner's surface copied over the screen's centre, grown by the zoom on every side.
+void DrawGameOverBanner(Display& display, int zoom);
 // One line of white text centred on the screen, size pixels high and half as wide.
-void DrawCenteredText(const char* text, int size);
+void DrawCenteredText(Display& display, const char* text, int size);
 
 }  // namespace shardfall

@@ -1,17 +1,16 @@
 #include "render/tile_sheet.h"
 
 #include "platform/draw_context.h"
-#include "render/display.h"
 
 namespace shardfall {
 
 const uint32_t BlockColors[8] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFF00FF,
                                  0x00FFFF, 0xFFFF00, 0xFFFFFF, 0xFFFFFF};
 
-void PaintTileSheet(DrawContext& dc) {
-    for (int k = 0; k < CellSize; ++k) {
+void PaintTileSheet(DrawContext& dc, int cellSize) {
+    for (int k = 0; k < cellSize; ++k) {
         for (int c = 0; c < 8; ++c) {
-            PaintBevelBlock(CellSize * c, CellSize * k, CellSize - k, BlockColors[c], dc);
+            PaintBevelBlock(cellSize * c, cellSize * k, cellSize - k, BlockColors[c], dc);
         }
     }
 }

@@ -1,5 +1,5 @@
 // The tile sheet: every block the game shows, pre-rendered once at display start as bevelled
-// squares, one column per colour and one row per size from CellSize down to 1 pixel, so that
+// squares, one column per colour and one row per size from the cell size down to 1 pixel, so that
 // drawing a block in play is a single keyed copy.
 #pragma once
 
@@ -13,9 +13,9 @@ class DrawContext;
 // twice.
 extern const uint32_t BlockColors[8];
 
-// Paints all 8 × CellSize blocks: column c holds BlockColors[c], row k the block of side
-// CellSize − k at the row's top-left corner.
-void PaintTileSheet(DrawContext& dc);
+// Paints all 8 × cellSize blocks: column c holds BlockColors[c], row k the block of side
+// cellSize − k at the row's top-left corner.
+void PaintTileSheet(DrawContext& dc, int cellSize);
 
 // One block as concentric one-pixel rings brightening from about 225 below the colour at the
 // edge to the full colour at the centre. Returns 0.

@@ -7,9 +7,6 @@
 
 namespace shardfall {
 
-class Board;
-class DrawContext;
-
 // One finished game. The memory layout is the file layout: name, score, lines, seconds,
 // little-endian 32-bit integers.
 struct ScoreRecord {
@@ -47,18 +44,7 @@ class HighScoreTable {
     // place 10. Only the first 15 characters of the name are kept.
     void insert(int score, int lines, int seconds, const char* name);
 
-    // The leaderboard (leaderboard.cpp): the glyph width its font takes from the board's cell
-    // size, the width of its 36-character rows, and one drawing of the ten places with the
-    // pending entry shown at the place its score would take.
-    int glyphWidth() const;
-    int tableWidth() const;
-    void draw(DrawContext& dc, int pendingScore, const char* pendingName, int pendingLines,
-              int pendingSeconds);
-
-    Board* board = nullptr;  // not owned; the leaderboard takes its cell size
     ScoreRecord records[TABLE_SLOTS] = {};
-    int32_t x = 0;  // leaderboard position on screen
-    int32_t y = 0;
 };
 
 }  // namespace shardfall

@@ -39,10 +39,10 @@ uint32_t tickClock() {
     return tickMilliseconds;
 }
 
-void render(Game& game, int frames = 1) {
+void render(Display& display, Game& game, int frames = 1) {
     for (int i = 0; i < frames; ++i) {
         tickMilliseconds += 10;
-        RenderFrame(game);
+        RunTick(display, game);
     }
 }
 
@@ -118,24 +118,25 @@ int run(const fs::path& output, int width, int height, bool half) {
     seedRandom(7);
     auto game = std::make_unique<Game>();
     HeadlessDisplayBackend backend(width, height);
-    if (InitDisplay(backend, *game) != 1) {
+    Display display;
+    if (InitDisplay(display, backend, *game) != 1) {
         for (const auto& box : backend.messageBoxes) {
             std::fprintf(stderr, "frame_dump: %s\n", box.text.c_str());
         }
         return 1;
     }
-    ResetFpsCounter(tickClock);
+    display.fpsCounter = FpsCounter(tickClock);
     bool ok = true;
 
     // Play: the first piece falls for a while, then a four-row clear bursts into debris.
-    render(*game, 120);
+    render(display, *game, 120);
     burstRows(*game);
     game->board->score = 4120;
-    render(*game, 28);
+    render(display, *game, 28);
     ok = dumper.write(*backend.primary(), "play") && ok;
 
     game->paused = true;
-    render(*game);
+    render(display, *game);
     ok = dumper.write(*backend.primary(), "pause") && ok;
     game->paused = false;
 
@@ -144,18 +145,18 @@ int run(const fs::path& output, int width, int height, bool half) {
     game->stateDelay = 400;
     game->stateAfterDelay = SHOW_SCORES;
     game->bannerZoom = -50;
-    game->highScores.y = ScreenHeight;
+    game->leaderboardY = display.screen.height;
     game->playerName.clear();
-    render(*game, 80);
+    render(display, *game, 80);
     ok = dumper.write(*backend.primary(), "game-over") && ok;
 
     // The scores: the table has risen to rest and the name is being typed.
-    render(*game, 320);
+    render(display, *game, 320);
     game->playerName = "SHARD";
-    render(*game, ScreenHeight);
+    render(display, *game, display.screen.height);
     ok = dumper.write(*backend.primary(), "leaderboard") && ok;
 
-    ReleaseDisplay();
+    ReleaseDisplay(display);
     return ok ? 0 : 1;
 }
 

@@ -35,6 +35,7 @@
 #include "render/bitmap_file.h"
 #include "render/display.h"
 #include "render/frame.h"
+#include "render/screen_scramble.h"
 
 namespace fs = std::filesystem;
 using namespace shardfall;
@@ -229,6 +230,8 @@ class Soak {
     CountingPresenter presenter_;
     CountingAudioDevice audio_;
     SoakPlayer player_;
+    Display display_;
+    DisplayEffects effects_{display_};
     std::unique_ptr<Game> game_;
     Tally tally_;
     int64_t frame_ = 0;
@@ -257,16 +260,16 @@ void Soak::violation(const std::string& why) {
 void Soak::checkFrame(int64_t presentsBefore) {
     std::string why;
     check(presenter_.presents == presentsBefore + 1, "the frame was not shown exactly once");
-    check(presenter_.width == ScreenWidth && presenter_.height == ScreenHeight,
+    check(presenter_.width == display_.screen.width && presenter_.height == display_.screen.height,
           "the frame shown is not the screen's size");
-    for (Surface* s :
-         {PrimarySurface, BackBuffer, BackgroundSurface, TileSheet, FpsSurface, GameOverSurface}) {
+    for (Surface* s : {display_.primary, display_.backBuffer, display_.background,
+                       display_.tileSheet, display_.fps, display_.gameOver}) {
         check(s != nullptr && !s->isLost(), "a surface is missing or still lost after the frame");
     }
     // The top row is left to the background: the score panel, the well, the leaderboard, the
     // banner and the FPS counter all keep below or beside it. Only flying debris may pass.
-    const int panelGlyph = static_cast<int>(CellSize * 1.2) / 2;
-    const bool topLeftFree = ScreenWidth - 14 * panelGlyph >= panelGlyph &&
+    const int panelGlyph = static_cast<int>(display_.screen.cellSize * 1.2) / 2;
+    const bool topLeftFree = display_.screen.width - 14 * panelGlyph >= panelGlyph &&
                              !(hasFlag(game_->state, PLAYING) && game_->liveParticleCount > 0);
     if (topLeftFree) {
         check(presenter_.topLeft == backgroundTopLeft_,
@@ -297,13 +300,14 @@ int Soak::run() {
     game_ = std::make_unique<Game>();
     seedRandom(options_.seed);
     setAudioDevice(&audio_);
-    ResetFpsCounter(tickClock);
-    if (InitDisplay(backend_, *game_) != 1) {
+    display_.fpsCounter = FpsCounter(tickClock);
+    if (InitDisplay(display_, backend_, *game_) != 1) {
         std::fprintf(stderr, "soak: the display did not start\n");
         return 2;
     }
     backend_.primary()->setPresenter(&presenter_);
-    backgroundTopLeft_ = software(BackgroundSurface).pixel(0, 0);
+    backgroundTopLeft_ = software(display_.background).pixel(0, 0);
+    player_.setScreen(&effects_);
 
     std::string why;
     check(checkRecordsFile(game_->highScores, why), why);
@@ -329,8 +333,9 @@ int Soak::run() {
             check(checkProgress(progress, game, why), why);
         }
         if (player_.switchesAway()) {
-            software(PrimarySurface).markLost();
-            for (Surface* s : {BackgroundSurface, TileSheet, FpsSurface, GameOverSurface}) {
+            software(display_.primary).markLost();
+            for (Surface* s :
+                 {display_.background, display_.tileSheet, display_.fps, display_.gameOver}) {
                 software(s).markLost();
             }
         }
@@ -339,7 +344,7 @@ int Soak::run() {
         const int64_t presentsBefore = presenter_.presents;
         audio_.clearsThisFrame = 0;
         tickMilliseconds += 10;
-        RenderFrame(game);
+        RunTick(display_, game);
         checkFrame(presentsBefore);
         check(checkProgress(progress, game, why), why);
 
@@ -384,7 +389,7 @@ int Soak::run() {
     }
 
     // The table saves once more as the game ends, as at program exit: still in its folder.
-    ReleaseDisplay();
+    ReleaseDisplay(display_);
     game_.reset();
     setAudioDevice(nullptr);
     fs::current_path(previous);

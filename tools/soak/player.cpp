@@ -62,7 +62,7 @@ int wellValue(const Board& well, int keptFree) {
 }  // namespace
 
 void SoakPlayer::press(Game& game, uint32_t key) {
-    onKeyDown(game, key);
+    onKeyDown(game, key, screen_);
 }
 
 void SoakPlayer::release(Game& game, uint32_t key) {
@@ -96,7 +96,7 @@ SoakPlayer::Plan SoakPlayer::choosePlan(const Game& game) {
     if (chance(carelessness_)) {
         return Plan{below(4), below(11) - 1};
     }
-    Board well(game.board->width, game.board->height, nullptr);
+    Board well(game.board->width, game.board->height);
     well.cells = game.board->cells;
     game.piece.eraseAt(well, game.pieceColumn, game.pieceRow);
     const std::vector<Cell> start = well.cells;

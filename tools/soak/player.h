@@ -11,6 +11,7 @@
 namespace shardfall {
 
 class Game;
+class ScreenEffects;
 
 // What the player has done so far.
 struct PlayerTally {
@@ -29,6 +30,9 @@ struct PlayerTally {
 class SoakPlayer {
   public:
     explicit SoakPlayer(uint32_t seed) : random_(seed) {}
+
+    // Where E's scramble goes; none (the default) leaves it out.
+    void setScreen(ScreenEffects* screen) { screen_ = screen; }
 
     // Presses and releases keys before the next frame. Returns true when it pressed Enter at
     // the scores screen, which starts a new game.
@@ -59,6 +63,7 @@ class SoakPlayer {
     bool enterName(Game& game);
 
     std::mt19937 random_;
+    ScreenEffects* screen_ = nullptr;
     PlayerTally tally_;
     // Per game: one piece in this many goes to a random place instead of the best one.
     int carelessness_ = 16;
