@@ -32,21 +32,20 @@ class BusyFrame {
         std::filesystem::current_path(folder_);
         writeBackground();
         game_ = std::make_unique<Game>();
-        if (InitDisplay(backend_, *game_) != 1) {
+        if (InitDisplay(display_, backend_, *game_) != 1) {
             std::abort();
         }
-        ResetFpsCounter();
         fillWell();
         scatterDebris(particles);
     }
     ~BusyFrame() {
-        ReleaseDisplay();
+        ReleaseDisplay(display_);
         game_.reset();
         std::filesystem::current_path(previous_);
         std::filesystem::remove_all(folder_);
     }
 
-    void render() { RenderFrame(*game_); }
+    void render() { RunTick(display_, *game_); }
 
   private:
     static void writeBackground() {
@@ -81,12 +80,11 @@ class BusyFrame {
     void scatterDebris(int count) {
         for (int i = 0; i < count; ++i) {
             Particle& p = game_->particles[i];
-            p.board = game_->board;
             p.tile = i % 8;
             p.x = 100 + (i * 37) % 1700;
             p.y = 50 + (i * 53) % 950;
-            p.initialSize = CellSize;
-            p.size = CellSize - (i % 20);
+            p.initialSize = display_.screen.cellSize;
+            p.size = display_.screen.cellSize - (i % 20);
         }
         game_->liveParticleCount = count;
     }
@@ -94,6 +92,7 @@ class BusyFrame {
     std::filesystem::path previous_;
     std::filesystem::path folder_;
     HeadlessDisplayBackend backend_{1920, 1080};
+    Display display_;
     std::unique_ptr<Game> game_;
 };
 

@@ -21,10 +21,11 @@ void BM_ScorePanelLine1080p(benchmark::State& state) {
     const int length = static_cast<int>(std::strlen(line));
     for (auto _ : state) {
         DrawContext* dc = frame.getDC();
-        Font* font = dc->createFont(PANEL_HEIGHT, PANEL_WIDTH, FF_MODERN | FIXED_PITCH);
+        Font* font =
+            dc->createFont(PANEL_HEIGHT, PANEL_WIDTH, FontFamily::Modern | FontFamily::FixedPitch);
         Font* previous = dc->selectFont(font);
         dc->setTextColor(0xFFFFFF);
-        dc->setBkMode(TRANSPARENT);
+        dc->setBkMode(BackgroundMode::Transparent);
         dc->textOut(1920 - 14 * PANEL_WIDTH, 0, line, length);
         dc->selectFont(previous);
         dc->deleteFont(font);
@@ -45,10 +46,10 @@ void BM_LeaderboardRows1080p(benchmark::State& state) {
     }
     for (auto _ : state) {
         DrawContext* dc = frame.getDC();
-        Font* font = dc->createFont(60, 30, FF_MODERN | FIXED_PITCH);
+        Font* font = dc->createFont(60, 30, FontFamily::Modern | FontFamily::FixedPitch);
         Font* previous = dc->selectFont(font);
         for (int i = 0; i < 10; ++i) {
-            dc->setBkMode(TRANSPARENT);
+            dc->setBkMode(BackgroundMode::Transparent);
             dc->setTextColor(0xFFFFFF);
             dc->textOut(420, 240 + i * 60, rows[i], static_cast<int>(std::strlen(rows[i])));
         }

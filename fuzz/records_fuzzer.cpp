@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // The game just ended is on the board; the table slides up from the bottom edge.
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     board.setCellSize(CellSize);
     board.score = game.score;
     board.lines = game.lines;

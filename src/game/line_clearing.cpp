@@ -2,7 +2,6 @@
 
 #include "audio/sound.h"
 #include "game/game.h"
-#include "platform/random.h"
 
 namespace shardfall {
 
@@ -54,20 +53,9 @@ void Game::clearFullRows() {
                 continue;
             }
             for (int k = 0; k < 2; ++k) {
-                Particle& p = particles[liveParticleCount];
-                p.x = static_cast<double>(cellSize * c + board->originX);
-                p.y = static_cast<double>(cellSize * r + board->originY);
-                p.initialSize = cellSize;
-                p.size = static_cast<double>(cellSize);
-                p.tile = burst.tile;
-                p.vx = (randomBelow(6) + 1) * 0.8;
-                if (randomBelow(2) != 0) {
-                    p.vx = -p.vx;
-                }
-                p.vy = -(randomBelow(7) + 1) * 0.8;
-                p.ax = 0.0;
-                p.ay = 0.08;
-                p.shrink = 0.16;
+                particles[liveParticleCount] =
+                    Particle::burst(cellSize * c + board->originX, cellSize * r + board->originY,
+                                    cellSize, burst.tile);
                 board->setCell(c, r, EMPTY_CELL);
                 liveParticleCount += 1;
                 if (liveParticleCount >= MAX_PARTICLES) {

@@ -11,6 +11,11 @@ constexpr int MAX_PARTICLES = 800;
 
 class Particle {
   public:
+    // A block of debris bursting from the cell whose top-left corner is at (x, y): it flies
+    // up and to a random side at a random speed, falls back and shrinks. Makes three or four
+    // random draws, in a fixed order.
+    static Particle burst(int x, int y, int cellSize, int32_t tile);
+
     // One pass of motion: move by the old velocity, then accelerate, then shrink (never
     // below 0).
     void step();

@@ -11,10 +11,10 @@
 namespace shardfall {
 
 namespace {
-
 constexpr uint32_t GREY = 0x9B9B9B;
+}  // namespace
 
-void drawGame(Display& display, const Game& game) {
+void DrawGame(Display& display, const Game& game) {
     if (game.board == nullptr) {
         return;
     }
@@ -26,15 +26,13 @@ void drawGame(Display& display, const Game& game) {
     DrawOverlays(display, game);
 }
 
-}  // namespace
-
 void RenderFrame(Display& display, const Game& game) {
     RestoreSurfaces(display);
     const Rect screen{0, 0, display.screen.width, display.screen.height};
     const Rect picture{0, 0, 256, 256};
     display.backBuffer->blt(screen, *display.background, &picture, BLT_ROP);
     DrawCreditLine(display);
-    drawGame(display, game);
+    DrawGame(display, game);
     UpdateFpsCounter(display);
     display.backBuffer->bltFast((display.screen.width - 60) / 2, 20, *display.fps,
                                 Rect{0, 0, 60, 40}, BLTFAST_SRCCOLORKEY | BLTFAST_WAIT);

@@ -17,7 +17,7 @@ constexpr Cell WALL{0, 1, 1, 0};
 constexpr Cell BLOCK{3, 77, 5, 9};
 
 TEST(Board, CellAtOutsideTheGridTestsTheColumnFirst) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     EXPECT_EQ(board.cellAt(-1, -1), WALL);
     EXPECT_EQ(board.cellAt(10, -5), WALL);
     EXPECT_EQ(board.cellAt(0, -1), (Cell{0, 0, 1, 0}));
@@ -28,7 +28,7 @@ TEST(Board, CellAtOutsideTheGridTestsTheColumnFirst) {
 }
 
 TEST(Board, SetCellSwallowsWritesAboveAndRefusesBesideOrBelow) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     EXPECT_TRUE(board.setCell(3, -1, BLOCK));
     EXPECT_FALSE(board.setCell(-1, 0, BLOCK));
     EXPECT_FALSE(board.setCell(10, 0, BLOCK));
@@ -44,7 +44,7 @@ TEST(Board, SetCellSwallowsWritesAboveAndRefusesBesideOrBelow) {
 }
 
 TEST(Board, ResetEmptiesTheWellButKeepsPendingPoints) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     fillRow(board, 4);
     board.setCell(2, 19, BLOCK);
     board.score = 500;
@@ -82,7 +82,7 @@ int originalRowAt(const Board& board, int y) {
 }
 
 TEST(Board, CollapseClosesFreeRowsAndMovesTheRowsAboveDown) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     markRows(board, {5, 7});
     // A free row may still carry leftovers in its other words; it goes all the same.
     board.setCell(4, 5, Cell{6, 0, 3, 2});
@@ -106,14 +106,14 @@ TEST(Board, CollapseClosesFreeRowsAndMovesTheRowsAboveDown) {
 }
 
 TEST(Board, CollapseWithoutFreeRowsOrOfAnEmptyBoardChangesNothing) {
-    Board full(10, 20, nullptr);
+    Board full(10, 20);
     markRows(full, {});
     full.setCell(3, 8, BLOCK);
     const auto before = full.cells;
     full.collapseEmptyRows();
     EXPECT_EQ(full.cells, before);
 
-    Board empty(10, 20, nullptr);
+    Board empty(10, 20);
     empty.collapseEmptyRows();
     for (const Cell& cell : empty.cells) {
         EXPECT_EQ(cell, EMPTY_CELL);
@@ -124,13 +124,11 @@ class WellHint : public ::testing::Test {
   protected:
     void SetUp() override {
         board.setCellSize(36);
-        wavePhase = 0.0;
         // Leftover ripple everywhere, to see which rows the pass clears.
         for (Cell& cell : board.cells) {
             cell.shrink = 5;
         }
     }
-    void TearDown() override { wavePhase = 0.0; }
 
     bool rowRipples(int y) const {
         // With the phase at 0 and a 36-pixel cell the wave across the columns is fixed.
@@ -150,7 +148,7 @@ class WellHint : public ::testing::Test {
         return sum;
     }
 
-    Board board{10, 20, nullptr};
+    Board board{10, 20};
 };
 
 TEST_F(WellHint, FourAlmostFullRowsWithOneHoleColumnRipple) {
@@ -167,13 +165,13 @@ TEST_F(WellHint, FourAlmostFullRowsWithOneHoleColumnRipple) {
         EXPECT_EQ(board.cellAt(0, y).tile, 4);
         EXPECT_EQ(board.cellAt(9, y).solid, 0u);
     }
-    EXPECT_DOUBLE_EQ(wavePhase, 0.1);
+    EXPECT_DOUBLE_EQ(board.wavePhase, 0.1);
 
     // The crests drift toward column 0 as the phase grows.
     board.updateWellHint();
     EXPECT_EQ(board.cellAt(0, 16).shrink, static_cast<int>((std::sin(0.1) + 1.0) * 12));
     EXPECT_EQ(board.cellAt(3, 16).shrink, 23);
-    EXPECT_DOUBLE_EQ(wavePhase, 0.2);
+    EXPECT_DOUBLE_EQ(board.wavePhase, 0.2);
 }
 
 TEST_F(WellHint, EveryAlmostFullRowRipplesOnceFourLineUp) {

@@ -38,21 +38,17 @@ class GameFixture : public ::testing::Test {
 };
 
 TEST_F(GameFixture, TheFirstFrameRunsAnEmptyPieceAndThenTheStartShapeFalls) {
-    const bool saved = firstFrameDone;
-    firstFrameDone = false;
-
+    game.firstFrameDone = false;
     EXPECT_EQ(game.state, PLAYING);
     EXPECT_EQ(game.piece.width, 0);
     h.frames(1);
+    // The frame stepped the empty piece, then put the start-up shape into play.
     EXPECT_EQ(occupiedCells(), 0);
-
-    applyFirstFrameOverride(game);
-    EXPECT_TRUE(firstFrameDone);
+    EXPECT_TRUE(game.firstFrameDone);
     EXPECT_EQ(game.piece.width, 3);
     EXPECT_EQ(game.piece.yOffset, 0);
     EXPECT_EQ(game.pieceColumn, 5);
     EXPECT_EQ(game.pieceRow, 0);
-    EXPECT_EQ(occupiedCells(), 0);  // stamped by the next step, not at once
 
     h.frames(1);
     EXPECT_EQ(occupiedCells(), 4);
@@ -60,18 +56,16 @@ TEST_F(GameFixture, TheFirstFrameRunsAnEmptyPieceAndThenTheStartShapeFalls) {
         EXPECT_EQ(board.cellAt(x, y), (Cell{0, 255, 1, 1})) << x << "," << y;
     }
 
-    // Once done, the override leaves the piece alone.
+    // Once done, later frames leave the piece alone.
     game.piece = square;
-    applyFirstFrameOverride(game);
+    h.frames(1);
     EXPECT_EQ(game.piece.width, 2);
-    firstFrameDone = saved;
 }
 
 TEST_F(GameFixture, RunFramePlacesTheWellAndJittersItOnlyWhileTheShakeLasts) {
     put(square, 4, 0);
     h.frames(1);
     EXPECT_EQ(board.cellSize, 36);
-    EXPECT_EQ(board.target, &h.backBuffer);
     EXPECT_EQ(board.originX, 332);
     EXPECT_EQ(board.originY, 30);
 
@@ -390,7 +384,7 @@ TEST_F(GameFixture, APieceThatCannotEnterEndsTheGame) {
     EXPECT_EQ(game.stateDelay, 400);
     EXPECT_EQ(game.stateAfterDelay, SHOW_SCORES);
     EXPECT_EQ(game.bannerZoom, -50);
-    EXPECT_EQ(game.highScores.y, 768);
+    EXPECT_EQ(game.leaderboardY, 768);
     EXPECT_EQ(h.audio.calls().back(), "effect Sounds/EXORCISM.wav");
 
     // The piece is stamped over the stack.
@@ -431,7 +425,7 @@ TEST_F(GameFixture, GameOverWaitsFourHundredFramesForTheScores) {
 
     EXPECT_EQ(game.state, PLAYING | SHAKE | GAME_OVER);
     EXPECT_TRUE(game.playerName.empty());
-    EXPECT_EQ(game.highScores.y, 768);
+    EXPECT_EQ(game.leaderboardY, 768);
     EXPECT_EQ(board.pendingScore, 0);
     EXPECT_EQ(board.score, 1050);  // 2 counted by the step, the rest at once
     EXPECT_EQ(board.cellAt(5, 1).solid, game.piece.blockTemplate.solid);

@@ -10,6 +10,7 @@
 #include "audio/music.h"
 #include "game/game.h"
 #include "platform/random.h"
+#include "render/screen_scramble.h"
 #include "support/game_harness.h"
 
 namespace shardfall {
@@ -26,7 +27,8 @@ class Keyboard : public ::testing::Test {
     }
     void TearDown() override { musicChangeRequested.store(0); }
 
-    void press(uint32_t key) { onKeyDown(game, key); }
+    // The display's effects, as the program hands them to the key handlers.
+    void press(uint32_t key) { onKeyDown(game, key, &effects); }
     void release(uint32_t key) { onKeyUp(game, key); }
     void type(const char* text) {
         for (const char* c = text; *c != '\0'; ++c) {
@@ -43,6 +45,7 @@ class Keyboard : public ::testing::Test {
     }
 
     GameHarness h;
+    DisplayEffects effects{h.display};
     Game& game = h.game;
     Board& board = h.board;
 };

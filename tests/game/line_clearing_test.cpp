@@ -218,9 +218,9 @@ TEST_F(LineClearing, ASecondClearRestartsTheCountOfPasses) {
 
 TEST_F(LineClearing, TheParticleArrayNeverOverflows) {
     // A well wide enough that one row would need 900 particles.
-    Board wide(450, 3, nullptr);
+    game.board = std::make_unique<Board>(450, 3);
+    Board& wide = *game.board;
     wide.setCellSize(10);
-    game.board = &wide;
     fillRow(wide, 1);
     fillRow(wide, 2);
     game.clearFullRows();
@@ -231,7 +231,6 @@ TEST_F(LineClearing, TheParticleArrayNeverOverflows) {
     EXPECT_EQ(wide.lines, 1);
     EXPECT_EQ(wide.pendingScore, 4500);
     EXPECT_EQ(sounds(), (std::vector<std::string>{"effect Sounds/xplode2.wav"}));
-    game.board = &board;
 }
 
 TEST_F(LineClearing, DebrisWaitsAtTheScoresScreenAndFliesOnInTheNextGame) {

@@ -68,7 +68,7 @@ TEST(Piece, TheBarTurnsAboutItsBoxAndFourTurnsGiveEveryShapeBack) {
 }
 
 TEST(Piece, OnlyBlocksMeetWallsAndFloor) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     const Piece& bar = shapeCatalogue[3];
     EXPECT_FALSE(bar.fitsAt(board, -1, 0));
     // Three columns of the box lie beyond the right wall, but no block does.
@@ -87,7 +87,7 @@ TEST(Piece, OnlyBlocksMeetWallsAndFloor) {
 }
 
 TEST(Piece, EveryShapeFitsAboveAnEmptyWellWithinTheWalls) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     for (const Piece& shape : shapeCatalogue) {
         for (int turns = 0; turns < 4; ++turns) {
             const Piece piece = turned(shape, turns);
@@ -111,7 +111,7 @@ TEST(Piece, EveryShapeFitsAboveAnEmptyWellWithinTheWalls) {
 }
 
 TEST(Piece, StampAboveTheWellWritesOnlyTheVisibleBlocks) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     Piece piece = turned(shapeCatalogue[1], 1);  // 010, 011, 010
     piece.blockTemplate = Cell{2, 0xFF00, 6, 0};
     piece.yOffset = 13;
@@ -125,7 +125,7 @@ TEST(Piece, StampAboveTheWellWritesOnlyTheVisibleBlocks) {
     EXPECT_EQ(board.cellAt(5, 0), (Cell{2, 0xFF00, 6, 13}));
 
     // The unturned T hangs entirely above the well at row -2: its bottom mask row is empty.
-    Board other(10, 20, nullptr);
+    Board other(10, 20);
     shapeCatalogue[1].stampAt(other, 4, -2);
     for (const Cell& cell : other.cells) {
         EXPECT_EQ(cell, EMPTY_CELL);
@@ -143,7 +143,7 @@ TEST(Piece, StampAboveTheWellWritesOnlyTheVisibleBlocks) {
 }
 
 TEST(Piece, EraseLeavesEmptyCellsEvenWhereBlocksWereBeforeTheStamp) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     const Cell old{7, 1, 3, 4};
     for (int x = 0; x < 10; ++x) {
         board.setCell(x, 10, old);
@@ -162,7 +162,7 @@ TEST(Piece, EraseLeavesEmptyCellsEvenWhereBlocksWereBeforeTheStamp) {
 }
 
 TEST(Piece, ATemplateWithoutSolidStampsNothing) {
-    Board board(10, 20, nullptr);
+    Board board(10, 20);
     Piece piece = shapeCatalogue[2];
     piece.blockTemplate.solid = 0;
     piece.stampAt(board, 0, 0);

@@ -115,12 +115,14 @@ void expectNoTextAndOneWarning(const std::string& fontFile) {
     GlyphCache cache(fontFile, warnings.stream());
     SoftwareSurface surface(200, 100);
     auto dc = makeSoftwareDrawContext(surface, cache);
-    Font* font = dc->createFont(43, 21, 0x31);
+    Font* font = dc->createFont(43, 21, FontFamily::Modern | FontFamily::FixedPitch);
     dc->selectFont(font);
     dc->setTextColor(0xFFFFFF);
     EXPECT_FALSE(dc->textOut(0, 0, "SCORE 0", 7));
     EXPECT_FALSE(dc->textOut(0, 43, "LINES 0", 7));
-    EXPECT_EQ(dc->drawText("Pause!", -1, Rect{0, 0, 200, 100}, DT_CENTER | DT_VCENTER), 0);
+    EXPECT_EQ(
+        dc->drawText("Pause!", -1, Rect{0, 0, 200, 100}, TextFormat::Center | TextFormat::VCenter),
+        0);
     EXPECT_EQ(cache.glyphs(16, 8), nullptr);
     EXPECT_FALSE(cache.hasFace());
     for (int y = 0; y < 100; ++y) {
@@ -155,7 +157,7 @@ TEST(GlyphCache, ProcessCacheHonoursTheFontFileVariable) {
             bool drawn = false;
             for (int frame = 0; frame < 3; ++frame) {
                 DrawContext* dc = surface.getDC();
-                dc->setBkMode(TRANSPARENT);
+                dc->setBkMode(BackgroundMode::Transparent);
                 drawn = dc->textOut(0, 0, "60 FPS", 6) || drawn;
                 surface.releaseDC(dc);
             }

@@ -41,10 +41,10 @@ void drawText(SoftwareSurface& s, int height, int width, int x, int y, const std
               uint32_t colorRef = 0xFFFFFF) {
     DrawContext* dc = s.getDC();
     ASSERT_NE(dc, nullptr);
-    Font* font = dc->createFont(height, width, FF_MODERN | FIXED_PITCH);
+    Font* font = dc->createFont(height, width, FontFamily::Modern | FontFamily::FixedPitch);
     Font* previous = dc->selectFont(font);
     dc->setTextColor(colorRef);
-    dc->setBkMode(TRANSPARENT);
+    dc->setBkMode(BackgroundMode::Transparent);
     EXPECT_TRUE(dc->textOut(x, y, text.data(), static_cast<int>(text.size())));
     dc->selectFont(previous);
     dc->deleteFont(font);
@@ -224,9 +224,9 @@ TEST(SoftwareDrawContext, FreshContextHasDefaultFontBlackTextOpaqueBackground) {
     SoftwareSurface s(100, 40);
     fill(s, BACKGROUND);
     DrawContext* dc = s.getDC();
-    dc->setBkMode(TRANSPARENT);
+    dc->setBkMode(BackgroundMode::Transparent);
     dc->setTextColor(0xFFFFFF);
-    dc->selectFont(dc->createFont(80, 40, 0x31));
+    dc->selectFont(dc->createFont(80, 40, FontFamily::Modern | FontFamily::FixedPitch));
     s.releaseDC(dc);
 
     // The next context starts over: no font (16 × 8), black text, white cell behind it.
@@ -258,7 +258,7 @@ TEST(SoftwareDrawContext, DefaultFontAdvancesItsWidth) {
     for (SoftwareSurface* s : {&one, &shifted}) {
         fill(*s, BACKGROUND);
         DrawContext* dc = s->getDC();
-        dc->setBkMode(TRANSPARENT);
+        dc->setBkMode(BackgroundMode::Transparent);
         dc->setTextColor(0x9B9B9B);
         const char* text = s == &one ? "0" : " 0";
         dc->textOut(0, 0, text, static_cast<int>(std::strlen(text)));
@@ -310,12 +310,13 @@ TEST(SoftwareDrawContext, DrawTextCentresOneLineInTheRectangle) {
         SoftwareSurface centred(400, 300);
         fill(centred, BACKGROUND);
         DrawContext* dc = centred.getDC();
-        Font* font = dc->createFont(80, 40, 0x31);
+        Font* font = dc->createFont(80, 40, FontFamily::Modern | FontFamily::FixedPitch);
         Font* previous = dc->selectFont(font);
         dc->setTextColor(0xFFFFFF);
-        dc->setBkMode(TRANSPARENT);
+        dc->setBkMode(BackgroundMode::Transparent);
         // "Pause!" is 240 wide: x = 10 + (rectWidth - 240) / 2 = 40, y = 20 + (200 - 80) / 2.
-        EXPECT_EQ(dc->drawText("Pause!", -1, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE),
+        EXPECT_EQ(dc->drawText("Pause!", -1, rect,
+                               TextFormat::Center | TextFormat::VCenter | TextFormat::SingleLine),
                   60 + 80);
         dc->selectFont(previous);
         dc->deleteFont(font);
@@ -332,11 +333,12 @@ TEST(SoftwareDrawContext, DrawTextCentresOneLineInTheRectangle) {
     SoftwareSurface s(400, 300);
     fill(s, BACKGROUND);
     DrawContext* dc = s.getDC();
-    dc->selectFont(dc->createFont(80, 40, 0x31));
-    dc->setBkMode(TRANSPARENT);
+    dc->selectFont(dc->createFont(80, 40, FontFamily::Modern | FontFamily::FixedPitch));
+    dc->setBkMode(BackgroundMode::Transparent);
     dc->setTextColor(0xFFFFFF);
     const Rect narrow{100, 100, 160, 150};
-    dc->drawText("MgMgMg", 6, narrow, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    dc->drawText("MgMgMg", 6, narrow,
+                 TextFormat::Center | TextFormat::VCenter | TextFormat::SingleLine);
     s.releaseDC(dc);
     const Ink ink = inkOf(s);
     ASSERT_GT(ink.count, 0);
@@ -366,14 +368,15 @@ TEST(SoftwareDrawContext, RepeatedTextAllocatesNothing) {
     const Rect screen{0, 0, 1024, 768};
     auto frame = [&] {
         DrawContext* dc = s.getDC();
-        Font* font = dc->createFont(43, 21, 0x31);
+        Font* font = dc->createFont(43, 21, FontFamily::Modern | FontFamily::FixedPitch);
         Font* previous = dc->selectFont(font);
         dc->setTextColor(0xFFFFFF);
-        dc->setBkMode(TRANSPARENT);
+        dc->setBkMode(BackgroundMode::Transparent);
         dc->textOut(730, 0, "SCORE 1234", 10);
         dc->textOut(730, 43, "LINES 56", 8);
         dc->textOut(730, 86, "TIME 75:03", 10);
-        dc->drawText("Pause!", -1, screen, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        dc->drawText("Pause!", -1, screen,
+                     TextFormat::Center | TextFormat::VCenter | TextFormat::SingleLine);
         dc->selectFont(previous);
         dc->deleteFont(font);
         dc->textOut(0, 0, "60 FPS", 6);

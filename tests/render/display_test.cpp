@@ -44,58 +44,56 @@ void expectOneAbortBox(const HeadlessDisplayBackend& backend, const std::string&
 }
 
 // The window goes away after the box, and the surfaces before it.
-void expectAbortedStart(const HeadlessDisplayBackend& backend) {
+void expectAbortedStart(const HeadlessDisplayBackend& backend, const Display& display) {
     const auto& e = backend.events;
     ASSERT_GE(e.size(), 3u);
     EXPECT_EQ((std::vector<std::string>(e.end() - 3, e.end())),
               (std::vector<std::string>{"hide", "box", "destroy"}));
-    EXPECT_EQ(PrimarySurface, nullptr);
-    EXPECT_EQ(BackBuffer, nullptr);
-    EXPECT_EQ(BackgroundSurface, nullptr);
-    EXPECT_EQ(TileSheet, nullptr);
-    EXPECT_EQ(FpsSurface, nullptr);
-    EXPECT_EQ(GameOverSurface, nullptr);
+    EXPECT_EQ(display.primary, nullptr);
+    EXPECT_EQ(display.backBuffer, nullptr);
+    EXPECT_EQ(display.background, nullptr);
+    EXPECT_EQ(display.tileSheet, nullptr);
+    EXPECT_EQ(display.fps, nullptr);
+    EXPECT_EQ(display.gameOver, nullptr);
 }
 
 TEST(Display, StartTakesTheScreenAndMakesEverySurface) {
     DisplayFixture d;
+    EXPECT_EQ(d.game->board, nullptr);
     ASSERT_EQ(d.start(), 1);
-    EXPECT_EQ(ScreenWidth, 1024);
-    EXPECT_EQ(ScreenHeight, 768);
-    EXPECT_EQ(CellSize, 36);
+    EXPECT_EQ(d.display.screen.width, 1024);
+    EXPECT_EQ(d.display.screen.height, 768);
+    EXPECT_EQ(d.display.screen.cellSize, 36);
+    EXPECT_EQ(d.game->screen.cellSize, 36);
     EXPECT_EQ(d.backend.events, (std::vector<std::string>{"createDevice", "takeScreen", "primary",
                                                           "offscreen 256x256", "offscreen 288x1296",
                                                           "offscreen 60x40", "offscreen 270x50"}));
     EXPECT_TRUE(d.backend.messageBoxes.empty());
-    ASSERT_NE(BackBuffer, nullptr);
-    EXPECT_EQ(BackBuffer, PrimarySurface->attachedBackBuffer());
-    EXPECT_EQ(BackBuffer->width(), 1024);
-    EXPECT_EQ(BackBuffer->height(), 768);
+    ASSERT_NE(d.display.backBuffer, nullptr);
+    EXPECT_EQ(d.display.backBuffer, d.display.primary->attachedBackBuffer());
+    EXPECT_EQ(d.display.backBuffer->width(), 1024);
+    EXPECT_EQ(d.display.backBuffer->height(), 768);
 
     // The background is loaded, the text surfaces are clear, the sheet is painted: the
     // innermost ring of a 36-pixel block is 242 in each of its colour's channels.
-    EXPECT_TRUE(holdsGradient(DisplayFixture::software(BackgroundSurface)));
-    EXPECT_TRUE(allBlack(DisplayFixture::software(FpsSurface)));
-    EXPECT_TRUE(allBlack(DisplayFixture::software(GameOverSurface)));
-    EXPECT_EQ(DisplayFixture::software(TileSheet).pixel(17, 17), 0xF20000u);
-    EXPECT_EQ(DisplayFixture::software(TileSheet).pixel(2 * 36 + 17, 17), 0x0000F2u);
+    EXPECT_TRUE(holdsGradient(DisplayFixture::software(d.display.background)));
+    EXPECT_TRUE(allBlack(DisplayFixture::software(d.display.fps)));
+    EXPECT_TRUE(allBlack(DisplayFixture::software(d.display.gameOver)));
+    EXPECT_EQ(DisplayFixture::software(d.display.tileSheet).pixel(17, 17), 0xF20000u);
+    EXPECT_EQ(DisplayFixture::software(d.display.tileSheet).pixel(2 * 36 + 17, 17), 0x0000F2u);
 
-    // One board, 10 × 20 on the tile sheet, shared by the game and its table.
-    Board* board = DisplayBoard();
-    ASSERT_NE(board, nullptr);
-    EXPECT_EQ(board->width, 10);
-    EXPECT_EQ(board->height, 20);
-    EXPECT_EQ(board->tileSheet, TileSheet);
-    EXPECT_EQ(d.game->board, board);
-    EXPECT_EQ(d.game->highScores.board, board);
+    // The game's 10 × 20 well is made by the start, not before.
+    ASSERT_NE(d.game->board, nullptr);
+    EXPECT_EQ(d.game->board->width, 10);
+    EXPECT_EQ(d.game->board->height, 20);
 }
 
 TEST(Display, CellSizeFollowsTheScreenHeight) {
     DisplayFixture d(800, 600);
     ASSERT_EQ(d.start(), 1);
-    EXPECT_EQ(CellSize, 28);
-    EXPECT_EQ(TileSheet->width(), 224);
-    EXPECT_EQ(TileSheet->height(), 784);
+    EXPECT_EQ(d.display.screen.cellSize, 28);
+    EXPECT_EQ(d.display.tileSheet->width(), 224);
+    EXPECT_EQ(d.display.tileSheet->height(), 784);
 }
 
 TEST(Display, MissingOrUnreadableBackgroundAbortsInConfigureSurfaces) {
@@ -104,7 +102,7 @@ TEST(Display, MissingOrUnreadableBackgroundAbortsInConfigureSurfaces) {
         std::filesystem::remove("dx000.bmp");
         EXPECT_EQ(d.start(), 0);
         expectOneAbortBox(d.backend, "ConfigureSurfaces");
-        expectAbortedStart(d.backend);
+        expectAbortedStart(d.backend, d.display);
         EXPECT_TRUE(d.backend.calls("primary", "flip").empty());
     }
     {
@@ -160,7 +158,7 @@ TEST(Display, OddButValidBackgroundsAreStretchedOverTheWholeSurface) {
     const auto pixel = [](int x, int y) { return (x < 32) != (y < 16) ? 0xF80000u : 0x00F800u; };
     testing::writeFile("dx000.bmp", makeBitmap(64, 32, 16, pixel, true));
     ASSERT_EQ(d.start(), 1);
-    const SoftwareSurface& bg = DisplayFixture::software(BackgroundSurface);
+    const SoftwareSurface& bg = DisplayFixture::software(d.display.background);
     EXPECT_EQ(bg.pixel(0, 0), 0x00FF00u);
     EXPECT_EQ(bg.pixel(127, 127), 0x00FF00u);
     EXPECT_EQ(bg.pixel(128, 0), 0xFF0000u);
@@ -174,7 +172,7 @@ TEST(Display, FailuresBeforeTheSurfacesNameTheirStep) {
         d.backend.createDeviceResult = -1;
         EXPECT_EQ(d.start(), 0);
         expectOneAbortBox(d.backend, "DirectDrawCreate");
-        expectAbortedStart(d.backend);
+        expectAbortedStart(d.backend, d.display);
         // No display object was made, so none is released.
         EXPECT_EQ(std::count(d.backend.events.begin(), d.backend.events.end(), "releaseDevice"), 0);
     }
@@ -183,7 +181,7 @@ TEST(Display, FailuresBeforeTheSurfacesNameTheirStep) {
         d.backend.takeScreenResult = -1;
         EXPECT_EQ(d.start(), 0);
         expectOneAbortBox(d.backend, "SetCooperativeLevel");
-        expectAbortedStart(d.backend);
+        expectAbortedStart(d.backend, d.display);
         EXPECT_EQ(std::count(d.backend.events.begin(), d.backend.events.end(), "releaseDevice"), 1);
     }
 }
@@ -199,7 +197,7 @@ TEST(Display, FailingPrimaryShowsItsCodeInHexadecimalFirst) {
         EXPECT_EQ(d.backend.messageBoxes[0].caption, "");
         EXPECT_EQ(d.backend.messageBoxes[1].text, ABORT_TEXT + "CreateSurfaces");
         EXPECT_EQ(d.backend.messageBoxes[1].caption, CAPTION);
-        expectAbortedStart(d.backend);
+        expectAbortedStart(d.backend, d.display);
     }
 }
 
@@ -209,27 +207,27 @@ TEST(Display, LaterSurfaceFailuresAbortWithoutAMessageOfTheirOwn) {
         d.backend.primaryWithoutBackBuffer = true;
         EXPECT_EQ(d.start(), 0);
         expectOneAbortBox(d.backend, "CreateSurfaces");
-        expectAbortedStart(d.backend);
+        expectAbortedStart(d.backend, d.display);
     }
     for (int failing = 1; failing <= 4; ++failing) {
         DisplayFixture d;
         d.backend.failingOffscreenSurface = failing;
         EXPECT_EQ(d.start(), 0);
         expectOneAbortBox(d.backend, "CreateSurfaces");
-        expectAbortedStart(d.backend);
+        expectAbortedStart(d.backend, d.display);
     }
 }
 
 TEST(Display, SecondReleaseDoesNothing) {
     DisplayFixture d;
     ASSERT_EQ(d.start(), 1);
-    ReleaseDisplay();
-    EXPECT_EQ(PrimarySurface, nullptr);
-    EXPECT_EQ(TileSheet, nullptr);
-    ReleaseDisplay();
+    ReleaseDisplay(d.display);
+    EXPECT_EQ(d.display.primary, nullptr);
+    EXPECT_EQ(d.display.tileSheet, nullptr);
+    ReleaseDisplay(d.display);
     EXPECT_EQ(std::count(d.backend.events.begin(), d.backend.events.end(), "releaseDevice"), 1);
     // A frame-start restore after the release has nothing to look at.
-    RestoreSurfaces();
+    RestoreSurfaces(d.display);
 }
 
 TEST(Display, ClearSurfaceZeroesEveryByte) {
@@ -249,14 +247,14 @@ class DisplayLoss : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(d.start(), 1);
-        const SoftwareSurface& sheet = DisplayFixture::software(TileSheet);
+        const SoftwareSurface& sheet = DisplayFixture::software(d.display.tileSheet);
         for (int y = 0; y < sheet.height(); ++y) {
             sheetAtStart.insert(sheetAtStart.end(), sheet.row(y), sheet.row(y) + sheet.width());
         }
     }
-    static void loseEverything() {
-        for (Surface* s : {PrimarySurface, BackBuffer, BackgroundSurface, TileSheet, FpsSurface,
-                           GameOverSurface}) {
+    void loseEverything() {
+        for (Surface* s : {d.display.primary, d.display.backBuffer, d.display.background,
+                           d.display.tileSheet, d.display.fps, d.display.gameOver}) {
             DisplayFixture::software(s).markLost();
         }
     }
@@ -266,7 +264,7 @@ class DisplayLoss : public ::testing::Test {
                    SoftwareSurface::junkPixel(s.width() - 1, s.height() - 1);
     }
     bool sheetAsAtStart() const {
-        const SoftwareSurface& sheet = DisplayFixture::software(TileSheet);
+        const SoftwareSurface& sheet = DisplayFixture::software(d.display.tileSheet);
         size_t i = 0;
         for (int y = 0; y < sheet.height(); ++y) {
             for (int x = 0; x < sheet.width(); ++x) {
@@ -284,17 +282,17 @@ class DisplayLoss : public ::testing::Test {
 
 TEST_F(DisplayLoss, RestoreRepaintsWhatTheLostSurfacesHeld) {
     // Something on the FPS and banner surfaces, as during a game.
-    DisplayFixture::software(FpsSurface).setPixel(3, 3, 0x9B9B9B);
-    DisplayFixture::software(GameOverSurface).setPixel(3, 3, 0x9B9B9B);
+    DisplayFixture::software(d.display.fps).setPixel(3, 3, 0x9B9B9B);
+    DisplayFixture::software(d.display.gameOver).setPixel(3, 3, 0x9B9B9B);
     loseEverything();
-    RestoreSurfaces();
-    for (Surface* s :
-         {PrimarySurface, BackBuffer, BackgroundSurface, TileSheet, FpsSurface, GameOverSurface}) {
+    RestoreSurfaces(d.display);
+    for (Surface* s : {d.display.primary, d.display.backBuffer, d.display.background,
+                       d.display.tileSheet, d.display.fps, d.display.gameOver}) {
         EXPECT_FALSE(s->isLost());
     }
-    EXPECT_TRUE(holdsGradient(DisplayFixture::software(BackgroundSurface)));
-    EXPECT_TRUE(allBlack(DisplayFixture::software(FpsSurface)));
-    EXPECT_TRUE(allBlack(DisplayFixture::software(GameOverSurface)));
+    EXPECT_TRUE(holdsGradient(DisplayFixture::software(d.display.background)));
+    EXPECT_TRUE(allBlack(DisplayFixture::software(d.display.fps)));
+    EXPECT_TRUE(allBlack(DisplayFixture::software(d.display.gameOver)));
     EXPECT_TRUE(sheetAsAtStart());
     // The picture was read from the file again.
     EXPECT_EQ(d.backend.calls("background", "stretchDIBits").size(), 2u);
@@ -303,17 +301,17 @@ TEST_F(DisplayLoss, RestoreRepaintsWhatTheLostSurfacesHeld) {
 TEST_F(DisplayLoss, ABackgroundThatCannotBeReadAgainIsLeftBlackNotJunk) {
     std::filesystem::remove("dx000.bmp");
     loseEverything();
-    RestoreSurfaces();
-    EXPECT_FALSE(BackgroundSurface->isLost());
-    EXPECT_TRUE(allBlack(DisplayFixture::software(BackgroundSurface)));
+    RestoreSurfaces(d.display);
+    EXPECT_FALSE(d.display.background->isLost());
+    EXPECT_TRUE(allBlack(DisplayFixture::software(d.display.background)));
 }
 
 TEST_F(DisplayLoss, NothingIsTestedWhileThePrimaryIsIntact) {
-    DisplayFixture::software(BackgroundSurface).markLost();
-    DisplayFixture::software(TileSheet).markLost();
-    RestoreSurfaces();
-    EXPECT_TRUE(BackgroundSurface->isLost());
-    EXPECT_TRUE(TileSheet->isLost());
+    DisplayFixture::software(d.display.background).markLost();
+    DisplayFixture::software(d.display.tileSheet).markLost();
+    RestoreSurfaces(d.display);
+    EXPECT_TRUE(d.display.background->isLost());
+    EXPECT_TRUE(d.display.tileSheet->isLost());
     EXPECT_EQ(d.backend.calls("background", "stretchDIBits").size(), 1u);
 }
 

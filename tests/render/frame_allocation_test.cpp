@@ -19,8 +19,8 @@ TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
     testing::writeFile("dx000.bmp", testing::makeBitmap(256, 256, 24, testing::gradientPixel));
     auto game = std::make_unique<Game>();
     HeadlessDisplayBackend backend(1024, 768);
-    ASSERT_EQ(InitDisplay(backend, *game), 1);
-    ResetFpsCounter();
+    Display display;
+    ASSERT_EQ(InitDisplay(display, backend, *game), 1);
 
     // A stack with four full rows under it, cleared into debris.
     Board& board = *game->board;
@@ -32,11 +32,11 @@ TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
 
     const auto countFrames = [&](int count) {
         for (int i = 0; i < 5; ++i) {
-            RenderFrame(*game);
+            RunTick(display, *game);
         }
         testing::AllocationCounter counter;
         for (int i = 0; i < count; ++i) {
-            RenderFrame(*game);
+            RunTick(display, *game);
         }
         return counter.count();
     };
@@ -55,7 +55,7 @@ TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
     game->stateDelay = 0;
     game->playerName = "NAME";
     EXPECT_EQ(countFrames(45), 0u) << "scores";
-    ReleaseDisplay();
+    ReleaseDisplay(display);
 }
 
 }  // namespace

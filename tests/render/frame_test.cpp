@@ -13,6 +13,8 @@
 namespace shardfall {
 namespace {
 
+constexpr FontFamily MODERN_FIXED = FontFamily::Modern | FontFamily::FixedPitch;
+
 using testing::DisplayFixture;
 using testing::DrawCall;
 
@@ -38,7 +40,7 @@ class Frame : public ::testing::Test {
         g.stateDelay = 400;
         g.stateAfterDelay = SHOW_SCORES;
         g.bannerZoom = -50;
-        g.highScores.y = ScreenHeight;
+        g.leaderboardY = d.display.screen.height;
         g.playerName.clear();
     }
     void showScores() {
@@ -83,9 +85,9 @@ TEST_F(Frame, CreditLineStandsOnTheBottomEdge) {
     EXPECT_EQ(credit.text.size(), 19u);
     EXPECT_EQ(credit.x, 864);
     EXPECT_EQ(credit.y, 752);
-    EXPECT_EQ(credit.font, (Font{16, 8, 0x30}));
+    EXPECT_EQ(credit.font, (Font{16, 8, FontFamily::Modern}));
     EXPECT_EQ(credit.textColor, GREY);
-    EXPECT_EQ(credit.bkMode, TRANSPARENT);
+    EXPECT_EQ(credit.bkMode, BackgroundMode::Transparent);
 }
 
 TEST_F(Frame, ScorePanelAtTheTopRight) {
@@ -95,7 +97,7 @@ TEST_F(Frame, ScorePanelAtTheTopRight) {
     frame();
     std::vector<DrawCall> panel;
     for (const auto& t : calls("back", "textOut")) {
-        if (t.font == Font{43, 21, 0x31}) {
+        if (t.font == Font{43, 21, MODERN_FIXED}) {
             panel.push_back(t);
         }
     }
@@ -107,7 +109,7 @@ TEST_F(Frame, ScorePanelAtTheTopRight) {
         EXPECT_EQ(panel[i].x, 730);
         EXPECT_EQ(panel[i].y, 43 * i);
         EXPECT_EQ(panel[i].textColor, WHITE);
-        EXPECT_EQ(panel[i].bkMode, TRANSPARENT);
+        EXPECT_EQ(panel[i].bkMode, BackgroundMode::Transparent);
     }
     // Minutes are never wrapped into hours.
     d.game->board->elapsedSeconds = 100 * 60;
@@ -127,7 +129,7 @@ TEST_F(Frame, FpsCounterIsEmptyForNineteenFramesThenShowsTheRate) {
         EXPECT_EQ(fps.rect, (Rect{482, 20, 542, 60}));
         EXPECT_EQ(fps.flags, BLTFAST_SRCCOLORKEY | BLTFAST_WAIT);
         EXPECT_TRUE(calls("fps", "textOut").empty()) << "frame " << i;
-        EXPECT_TRUE(testing::allBlack(DisplayFixture::software(FpsSurface))) << "frame " << i;
+        EXPECT_TRUE(testing::allBlack(DisplayFixture::software(d.display.fps))) << "frame " << i;
     }
     // Ticks of 10 ms from the first frame on: the first update already shows 100.
     frame();
@@ -138,7 +140,7 @@ TEST_F(Frame, FpsCounterIsEmptyForNineteenFramesThenShowsTheRate) {
     EXPECT_EQ(texts[0].y, 0);
     EXPECT_EQ(texts[0].font, Font{});  // the context's own font
     EXPECT_EQ(texts[0].textColor, GREY);
-    EXPECT_EQ(texts[0].bkMode, TRANSPARENT);
+    EXPECT_EQ(texts[0].bkMode, BackgroundMode::Transparent);
 
     // Then every 20 frames, over the last 20: here at 25 ms a frame.
     for (int i = 0; i < 19; ++i) {
@@ -161,7 +163,7 @@ TEST_F(Frame, FpsSurvivesAWrapOfTheClockAndAClockThatStands) {
     EXPECT_EQ(texts[0].text, "100 FPS");
     // A clock that does not move would divide by zero; it counts as one millisecond.
     for (int i = 0; i < 20; ++i) {
-        RenderFrame(*d.game);
+        RenderFrame(d.display, *d.game);
     }
     texts = calls("fps", "textOut");
     ASSERT_EQ(texts.size(), 2u);
@@ -175,10 +177,11 @@ TEST_F(Frame, PauseTextIsCentredOverTheWellAndUnderThePanel) {
     ASSERT_EQ(centred.size(), 1u);
     EXPECT_EQ(centred[0].text, "Pause!");
     EXPECT_EQ(centred[0].rect, (Rect{0, 0, 1024, 768}));
-    EXPECT_EQ(centred[0].flags, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    EXPECT_EQ(centred[0].font, (Font{80, 40, 0x31}));
+    EXPECT_EQ(centred[0].flags, static_cast<uint32_t>(TextFormat::Center | TextFormat::VCenter |
+                                                      TextFormat::SingleLine));
+    EXPECT_EQ(centred[0].font, (Font{80, 40, MODERN_FIXED}));
     EXPECT_EQ(centred[0].textColor, WHITE);
-    EXPECT_EQ(centred[0].bkMode, TRANSPARENT);
+    EXPECT_EQ(centred[0].bkMode, BackgroundMode::Transparent);
     // After the well's blocks, before the score panel.
     const auto& log = d.backend.log;
     size_t pauseAt = 0;
@@ -225,9 +228,9 @@ TEST_F(Frame, GameOverBannerZoomsInFromThe27thFrame) {
         const auto text = calls("gameover", "textOut");
         ASSERT_EQ(text.size(), 1u);
         EXPECT_EQ(text[0].text, "Game Over");
-        EXPECT_EQ(text[0].font, (Font{50, 27, 0x31}));
+        EXPECT_EQ(text[0].font, (Font{50, 27, MODERN_FIXED}));
         EXPECT_EQ(text[0].textColor, GREY);
-        EXPECT_EQ(text[0].bkMode, TRANSPARENT);
+        EXPECT_EQ(text[0].bkMode, BackgroundMode::Transparent);
     }
     EXPECT_EQ(d.game->bannerZoom, 20);
     // The delay still runs: the well and the score panel are drawn under the banner.
@@ -240,7 +243,7 @@ TEST_F(Frame, LeaderboardRisesOnePixelAFrameToItsRestingPlace) {
         frame();
         std::vector<DrawCall> rows;
         for (const auto& t : calls("back", "textOut")) {
-            if (t.font == Font{42, 21, 0x31}) {
+            if (t.font == Font{42, 21, MODERN_FIXED}) {
                 rows.push_back(t);
             }
         }

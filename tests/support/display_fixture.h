@@ -1,6 +1,5 @@
 // A started display for tests: a fresh working folder holding a generated dx000.bmp, a Game,
-// and a headless screen whose surfaces record what is drawn. The display is released and the
-// screen globals and the run's first-frame flag are put back afterwards.
+// and a headless screen whose surfaces record what is drawn, released afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,26 +29,18 @@ class DisplayFixture {
     explicit DisplayFixture(int width = 1024, int height = 768) : backend(width, height) {
         writeFile("dx000.bmp", makeBitmap(256, 256, 32, gradientPixel));
         fakeMilliseconds = 0;
-        ResetFpsCounter(readFakeMilliseconds);
-        firstFrameDone = false;
+        display.fpsCounter = FpsCounter(readFakeMilliseconds);
     }
-    ~DisplayFixture() {
-        ReleaseDisplay();
-        ResetFpsCounter();
-        firstFrameDone = savedFirstFrameDone_;
-        ScreenWidth = 1024;
-        ScreenHeight = 768;
-        CellSize = 38;
-    }
+    ~DisplayFixture() { ReleaseDisplay(display); }
     DisplayFixture(const DisplayFixture&) = delete;
     DisplayFixture& operator=(const DisplayFixture&) = delete;
 
-    int start() { return InitDisplay(backend, *game); }
+    int start() { return InitDisplay(display, backend, *game); }
 
     // One frame, with the clock moved on by a 10 ms tick before it.
     void frame() {
         fakeMilliseconds += 10;
-        RenderFrame(*game);
+        RunTick(display, *game);
     }
     void frames(int count) {
         for (int i = 0; i < count; ++i) {
@@ -67,9 +58,7 @@ class DisplayFixture {
     RecordingAudioDevice audio;
     std::unique_ptr<Game> game = std::make_unique<Game>();
     LoggingDisplayBackend backend;
-
-  private:
-    bool savedFirstFrameDone_ = firstFrameDone;
+    Display display;
 };
 
 // True when every pixel of the surface is 0.

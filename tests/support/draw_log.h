@@ -23,7 +23,7 @@ struct DrawCall {
     Rect rect;  // destination of blt, drawText, fillRect and stretchDIBits
     std::string text;
     uint32_t textColor = 0;
-    int bkMode = 0;
+    BackgroundMode bkMode{};
     Font font;  // the selected font; all zero for the context's default font
     std::string source;
     uint32_t flags = 0;
@@ -44,8 +44,8 @@ class LoggingDrawContext final : public DrawContext {
         log_.push_back(call);
         inner_.fillRect(rect, colorRef);
     }
-    Font* createFont(int height, int width, uint8_t pitchAndFamily) override {
-        return inner_.createFont(height, width, pitchAndFamily);
+    Font* createFont(int height, int width, FontFamily family) override {
+        return inner_.createFont(height, width, family);
     }
     Font* selectFont(Font* font) override {
         selected_ = font;
@@ -62,7 +62,7 @@ class LoggingDrawContext final : public DrawContext {
         textColor_ = colorRef;
         return inner_.setTextColor(colorRef);
     }
-    int setBkMode(int mode) override {
+    BackgroundMode setBkMode(BackgroundMode mode) override {
         bkMode_ = mode;
         return inner_.setBkMode(mode);
     }
@@ -74,11 +74,11 @@ class LoggingDrawContext final : public DrawContext {
         log_.push_back(call);
         return inner_.textOut(x, y, text, length);
     }
-    int drawText(const char* text, int length, const Rect& rect, uint32_t format) override {
+    int drawText(const char* text, int length, const Rect& rect, TextFormat format) override {
         DrawCall call = make("drawText");
         call.rect = rect;
         call.text.assign(text, static_cast<size_t>(length));
-        call.flags = format;
+        call.flags = static_cast<uint32_t>(format);
         log_.push_back(call);
         return inner_.drawText(text, length, rect, format);
     }
@@ -107,7 +107,7 @@ class LoggingDrawContext final : public DrawContext {
     DrawLog& log_;
     Font* selected_ = nullptr;
     uint32_t textColor_ = 0;
-    int bkMode_ = 0;
+    BackgroundMode bkMode_{};
 };
 
 class LoggingSurface final : public Surface {

@@ -1,6 +1,6 @@
 // A Game on a 1024 × 768 software screen for tests: its own working folder (the high-score table
-// reads and writes records.dat there), the display globals of that screen, a painted tile sheet,
-// the 10 × 20 board and a recording audio device. Everything is put back on destruction.
+// reads and writes records.dat there), a Display of that screen with a painted tile sheet, the
+// Game's 10 × 20 board and a recording audio device.
 #pragma once
 
 #include <memory>
@@ -8,66 +8,22 @@
 
 #include "game/board.h"
 #include "game/game.h"
-#include "platform/draw_context.h"
+#include "platform/scoped_draw.h"
 #include "platform/surface.h"
 #include "render/display.h"
+#include "render/frame.h"
 #include "render/tile_sheet.h"
 #include "support/recording_audio_device.h"
 #include "support/temp_folder.h"
 
 namespace shardfall::testing {
 
-// Sets the screen globals for the duration of a test.
-class ScreenGlobals {
-  public:
-    ScreenGlobals(int width, int height, Surface* primary, Surface* backBuffer, Surface* tiles,
-                  Surface* gameOver = nullptr)
-        : width_(ScreenWidth),
-          height_(ScreenHeight),
-          cell_(CellSize),
-          primary_(PrimarySurface),
-          back_(BackBuffer),
-          tiles_(TileSheet),
-          gameOver_(GameOverSurface) {
-        ScreenWidth = width;
-        ScreenHeight = height;
-        CellSize = height / 21;
-        PrimarySurface = primary;
-        BackBuffer = backBuffer;
-        TileSheet = tiles;
-        GameOverSurface = gameOver;
-    }
-    ~ScreenGlobals() {
-        ScreenWidth = width_;
-        ScreenHeight = height_;
-        CellSize = cell_;
-        PrimarySurface = primary_;
-        BackBuffer = back_;
-        TileSheet = tiles_;
-        GameOverSurface = gameOver_;
-    }
-    ScreenGlobals(const ScreenGlobals&) = delete;
-    ScreenGlobals& operator=(const ScreenGlobals&) = delete;
-
-  private:
-    int width_;
-    int height_;
-    int cell_;
-    Surface* primary_;
-    Surface* back_;
-    Surface* tiles_;
-    Surface* gameOver_;
-};
-
 inline std::unique_ptr<SoftwareSurface> paintedTileSheet(int cellSize) {
     auto sheet = std::make_unique<SoftwareSurface>(8 * cellSize, cellSize * cellSize);
     sheet->setColorKey(0);
-    const int saved = CellSize;
-    CellSize = cellSize;
-    DrawContext* dc = sheet->getDC();
-    PaintTileSheet(*dc);
-    sheet->releaseDC(dc);
-    CellSize = saved;
+    if (ScopedDC dc(*sheet); dc) {
+        PaintTileSheet(*dc, cellSize);
+    }
     return sheet;
 }
 
@@ -83,22 +39,36 @@ struct GameHarness {
     std::unique_ptr<SoftwareSurface> tiles = paintedTileSheet(CELL);
     // The overlays write the Game Over banner's text onto a surface of its own.
     std::unique_ptr<SoftwareSurface> gameOver = std::make_unique<SoftwareSurface>(270, 50);
-    ScreenGlobals screen{WIDTH, HEIGHT, primary.get(), &backBuffer, tiles.get(), gameOver.get()};
-    Board board{10, 20, tiles.get()};
-    std::unique_ptr<Game> gamePtr = makeGame(board);
+    Display display = makeDisplay(*primary, backBuffer, *tiles, *gameOver);
+    std::unique_ptr<Game> gamePtr = makeGame();
     Game& game = *gamePtr;
+    Board& board = *game.board;
 
-    static std::unique_ptr<Game> makeGame(Board& board) {
+    static Display makeDisplay(Surface& primary, Surface& back, Surface& tiles, Surface& over) {
+        Display made;
+        made.screen = ScreenGeometry::ofScreen(WIDTH, HEIGHT);
+        made.primary = &primary;
+        made.backBuffer = &back;
+        made.tileSheet = &tiles;
+        made.gameOver = &over;
+        return made;
+    }
+    // A game already under way: its well made, the start-up shape long dealt.
+    static std::unique_ptr<Game> makeGame() {
         auto made = std::make_unique<Game>();
-        made->board = &board;
-        made->highScores.board = &board;
-        board.setCellSize(CELL);
+        made->createBoard();
+        made->screen = ScreenGeometry::ofScreen(WIDTH, HEIGHT);
+        made->board->setCellSize(CELL);
+        made->firstFrameDone = true;
         return made;
     }
 
+    // Frames of the game: each advances it, then draws the well, the debris and the overlays
+    // onto the back buffer.
     void frames(int count) {
         for (int i = 0; i < count; ++i) {
-            game.runFrame(backBuffer);
+            game.runFrame();
+            DrawGame(display, game);
         }
     }
     // Puts a piece into play, stamped as the falling step leaves it.

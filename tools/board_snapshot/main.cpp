@@ -11,39 +11,39 @@
 #include "game/board.h"
 #include "game/particle.h"
 #include "game/piece.h"
-#include "platform/draw_context.h"
+#include "game/screen_geometry.h"
 #include "platform/png_writer.h"
 #include "platform/random.h"
+#include "platform/scoped_draw.h"
 #include "platform/surface.h"
-#include "render/display.h"
 #include "render/tile_sheet.h"
+#include "render/well_drawing.h"
 
 using namespace shardfall;
 
 int main(int argc, char** argv) {
     const std::string output = argc > 1 ? argv[1] : "board_snapshot.png";
-    ScreenWidth = 1024;
-    ScreenHeight = 768;
-    CellSize = ScreenHeight / 21;
+    const ScreenGeometry screenSize = ScreenGeometry::ofScreen(1024, 768);
+    const int cellSize = screenSize.cellSize;
 
-    SoftwareSurface sheet(8 * CellSize, CellSize * CellSize);
+    SoftwareSurface sheet(8 * cellSize, cellSize * cellSize);
     sheet.setColorKey(0);
-    DrawContext* dc = sheet.getDC();
-    PaintTileSheet(*dc);
-    sheet.releaseDC(dc);
+    if (ScopedDC dc(sheet); dc) {
+        PaintTileSheet(*dc, cellSize);
+    }
 
-    SoftwareSurface screen(ScreenWidth, ScreenHeight);
-    for (int y = 0; y < ScreenHeight; ++y) {
-        for (int x = 0; x < ScreenWidth; ++x) {
+    SoftwareSurface screen(screenSize.width, screenSize.height);
+    for (int y = 0; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x) {
             screen.setPixel(x, y, 0x404850);
         }
     }
+    const BlockCanvas canvas{screen, sheet};
 
-    Board board(10, 20, &sheet);
-    board.target = &screen;
-    board.setCellSize(CellSize);
-    board.originX = (ScreenWidth - board.pixelWidth()) / 2;
-    board.originY = ScreenHeight - board.cellSize / 2 - board.pixelHeight();
+    Board board(10, 20);
+    board.setCellSize(cellSize);
+    board.originX = (screenSize.width - board.pixelWidth()) / 2;
+    board.originY = screenSize.height - board.cellSize / 2 - board.pixelHeight();
 
     seedRandom(3);
     // A ragged stack in every colour, then four rows lacking only column 9 so they ripple.
@@ -59,35 +59,23 @@ int main(int argc, char** argv) {
             board.setCell(x, y, Cell{0, 255, (2 * x + y) % 8, 0});
         }
     }
-    wavePhase = 0.7;
+    board.wavePhase = 0.7;
     Piece piece = shapeCatalogue[0];
     piece.blockTemplate.tile = 4;
     piece.yOffset = board.cellSize / 3;
     piece.stampAt(board, 4, 6);
     board.updateWellHint();
 
-    board.drawCells();
-    board.drawFrame();
+    DrawWell(board, canvas);
 
     // A burst from row 11, seen some passes after the clear: the blocks have flown apart
     // and shrunk about their centres.
     Particle debris[20];
     for (int c = 0; c < 10; ++c) {
         for (int k = 0; k < 2; ++k) {
-            Particle& p = debris[2 * c + k];
-            p.board = &board;
-            p.tile = c % 7;
-            p.x = board.cellSize * c + board.originX;
-            p.y = board.cellSize * 11 + board.originY;
-            p.initialSize = board.cellSize;
-            p.size = board.cellSize;
-            p.vx = (randomBelow(6) + 1) * 0.8;
-            if (randomBelow(2) != 0) {
-                p.vx = -p.vx;
-            }
-            p.vy = -(randomBelow(7) + 1) * 0.8;
-            p.ay = 0.08;
-            p.shrink = 0.16;
+            debris[2 * c + k] =
+                Particle::burst(board.cellSize * c + board.originX,
+                                board.cellSize * 11 + board.originY, board.cellSize, c % 7);
         }
     }
     for (int pass = 0; pass < 40; ++pass) {
@@ -95,9 +83,7 @@ int main(int argc, char** argv) {
             p.step();
         }
     }
-    for (const Particle& p : debris) {
-        p.draw();
-    }
+    DrawDebris(debris, 20, board.cellSize, canvas);
 
     long black = 0;
     for (int y = 0; y < screen.height(); ++y) {

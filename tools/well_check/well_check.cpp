@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/draw_context.h"
+#include "platform/scoped_draw.h"
 #include "platform/surface.h"
-#include "render/display.h"
 #include "render/tile_sheet.h"
 
 using namespace shardfall;
@@ -62,13 +62,13 @@ bool readPng(const char* path, Picture& out) {
 // The tile sheet's block of the given colour and side, compared with the picture at (x, y).
 // Key-coloured sheet pixels are never drawn and so are not compared. Returns the number of
 // differing pixels, or -1 when the block would stick out of the picture.
-int blockDifference(const Picture& picture, const SoftwareSurface& sheet, int tile, int side, int x,
-                    int y) {
+int blockDifference(const Picture& picture, const SoftwareSurface& sheet, int cellSize, int tile,
+                    int side, int x, int y) {
     if (x < 0 || y < 0 || x + side > picture.width || y + side > picture.height) {
         return -1;
     }
-    const int sheetX = CellSize * tile;
-    const int sheetY = (CellSize - side) * CellSize;
+    const int sheetX = cellSize * tile;
+    const int sheetY = (cellSize - side) * cellSize;
     int differing = 0;
     for (int dy = 0; dy < side; ++dy) {
         for (int dx = 0; dx < side; ++dx) {
@@ -97,31 +97,29 @@ int main(int argc, char** argv) {
 
     // The well is 10 × 20 cells of a twenty-first of the screen height, centred across the
     // screen, its bottom half a cell above the bottom edge.
-    ScreenWidth = picture.width;
-    ScreenHeight = picture.height;
-    CellSize = picture.height / 21;
-    const int wellWidth = WELL_COLUMNS * CellSize;
-    const int wellHeight = WELL_ROWS * CellSize;
+    const int cellSize = picture.height / 21;
+    const int wellWidth = WELL_COLUMNS * cellSize;
+    const int wellHeight = WELL_ROWS * cellSize;
     const int originX = (picture.width - wellWidth) / 2;
-    const int originY = picture.height - CellSize / 2 - wellHeight;
+    const int originY = picture.height - cellSize / 2 - wellHeight;
     std::printf("screen %d x %d, cell %d, well at (%d, %d), %d x %d\n", picture.width,
-                picture.height, CellSize, originX, originY, wellWidth, wellHeight);
+                picture.height, cellSize, originX, originY, wellWidth, wellHeight);
 
-    SoftwareSurface sheet(8 * CellSize, CellSize * CellSize);
+    SoftwareSurface sheet(8 * cellSize, cellSize * cellSize);
     sheet.setColorKey(0);
-    DrawContext* dc = sheet.getDC();
-    PaintTileSheet(*dc);
-    sheet.releaseDC(dc);
+    if (ScopedDC dc(sheet); dc) {
+        PaintTileSheet(*dc, cellSize);
+    }
 
     // The frame: half-cell white blocks down both sides, none across the top, and a bottom row
     // from the outer edge of the left side to the outer edge of the right one. The bottom row
     // is drawn last and may cover the foot of the last side blocks, so those are not compared.
-    const int half = CellSize / 2;
+    const int half = cellSize / 2;
     int frameBlocks = 0;
     int badBlocks = 0;
     long badPixels = 0;
     const auto checkFrameBlock = [&](int x, int y) {
-        const int differing = blockDifference(picture, sheet, WHITE_TILE, half, x, y);
+        const int differing = blockDifference(picture, sheet, cellSize, WHITE_TILE, half, x, y);
         ++frameBlocks;
         if (differing != 0) {
             ++badBlocks;
@@ -147,11 +145,13 @@ int main(int argc, char** argv) {
     for (int row = 0; row < WELL_ROWS; ++row) {
         for (int column = 0; column < WELL_COLUMNS; ++column) {
             for (int tile = 0; tile < 8; ++tile) {
-                if (blockDifference(picture, sheet, tile, CellSize, originX + column * CellSize,
-                                    originY + row * CellSize) == 0) {
+                if (blockDifference(picture, sheet, cellSize, tile, cellSize,
+                                    originX + column * cellSize, originY + row * cellSize) == 0) {
                     ++blocks;
-                    found += " " + std::to_string(column) + "," + std::to_string(row) + ":" +
-                             COLOUR_NAMES[tile];
+                    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a chain
+                    // of operator+ on a temporary string at -O2 and above.
+                    found.append(" ").append(std::to_string(column)).append(",");
+                    found.append(std::to_string(row)).append(":").append(COLOUR_NAMES[tile]);
                     break;
                 }
             }

@@ -1,4 +1,4 @@
-#include "scores/leaderboard.h"
+#include "render/leaderboard.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "game/board.h"
+#include "game/game.h"
 #include "platform/surface.h"
-#include "render/display.h"
 #include "scores/high_score_table.h"
 #include "support/draw_log.h"
 #include "support/game_harness.h"
 
 namespace shardfall {
 namespace {
+
+constexpr FontFamily MODERN_FIXED = FontFamily::Modern | FontFamily::FixedPitch;
 
 using testing::DrawCall;
 
@@ -24,8 +26,6 @@ constexpr uint32_t WHITE = 0xFFFFFF;
 class Leaderboard : public ::testing::Test {
   protected:
     Leaderboard() {
-        board.setCellSize(36);
-        table.board = &board;
         const char* names[] = {"GANT",   "LUVESH", "TROK", "PIMU", "ADMIN",
                                "QUELTA", "ZORBU",  "GANT", "TROK", "PIMU"};
         for (int i = 0; i < TABLE_PLACES; ++i) {
@@ -36,9 +36,7 @@ class Leaderboard : public ::testing::Test {
             table.records[i].seconds = 276 - 23 * i;
         }
         table.save();
-        highlightPhase = 0.0;
     }
-    ~Leaderboard() override { highlightPhase = 0.0; }
 
     // The rows of one drawing.
     std::vector<DrawCall> draw(int score, const char* name = "NEO", int lines = 7,
@@ -46,7 +44,7 @@ class Leaderboard : public ::testing::Test {
         log.clear();
         DrawContext* dc = surface.getDC();
         testing::LoggingDrawContext recording(*dc, "back", log);
-        table.draw(recording, score, name, lines, seconds);
+        DrawScoreTable(recording, table, placement, PendingEntry{score, name, lines, seconds});
         surface.releaseDC(dc);
         std::vector<DrawCall> rows;
         for (const auto& c : log) {
@@ -59,23 +57,20 @@ class Leaderboard : public ::testing::Test {
 
     TempFolder folder;
     SoftwareSurface surface{1024, 768};
-    Board board{10, 20, nullptr};
     HighScoreTable table;
+    TablePlacement placement{134, 300, 21, 0.0};
     testing::DrawLog log;
 };
 
 TEST_F(Leaderboard, GlyphWidthFollowsTheCellSize) {
     for (const auto& [cell, glyph] :
          std::vector<std::pair<int, int>>{{36, 21}, {38, 22}, {51, 30}, {28, 16}, {1, 0}}) {
-        board.setCellSize(cell);
-        EXPECT_EQ(table.glyphWidth(), glyph) << cell;
-        EXPECT_EQ(table.tableWidth(), 36 * glyph) << cell;
+        EXPECT_EQ(TableGlyphWidth(cell), glyph) << cell;
+        EXPECT_EQ(TableWidth(cell), 36 * glyph) << cell;
     }
 }
 
 TEST_F(Leaderboard, TenWhiteRowsInTheFixedFormat) {
-    table.x = 134;
-    table.y = 300;
     const auto rows = draw(0);
     ASSERT_EQ(rows.size(), 10u);
     EXPECT_EQ(rows[0].text, " 1. GANT           002000 0013 04:36");
@@ -86,20 +81,21 @@ TEST_F(Leaderboard, TenWhiteRowsInTheFixedFormat) {
         EXPECT_EQ(rows[i].x, 134);
         EXPECT_EQ(rows[i].y, 300 + 42 * i);
         EXPECT_EQ(rows[i].textColor, WHITE);
-        EXPECT_EQ(rows[i].bkMode, TRANSPARENT);
-        EXPECT_EQ(rows[i].font, (Font{42, 21, 0x31}));
+        EXPECT_EQ(rows[i].bkMode, BackgroundMode::Transparent);
+        EXPECT_EQ(rows[i].font, (Font{42, 21, MODERN_FIXED}));
     }
 }
 
 TEST_F(Leaderboard, PendingRowPulsesRed) {
     const uint32_t expected[] = {187, 194, 202};
     for (uint32_t red : expected) {
+        placement.highlightPhase += 0.1;
         const auto rows = draw(5000);
         EXPECT_EQ(rows[0].textColor, red);  // 0x00BBGGRR: red alone
     }
-    EXPECT_NEAR(highlightPhase, 0.3, 1e-12);
     // Around the whole circle the red stays between 105 and 255.
     for (int i = 0; i < 70; ++i) {
+        placement.highlightPhase += 0.1;
         const uint32_t red = draw(5000)[0].textColor;
         EXPECT_GE(red, 105u);
         EXPECT_LE(red, 255u);
@@ -142,53 +138,54 @@ TEST_F(Leaderboard, ScoreThatBeatsNoPlaceIsNotShown) {
     EXPECT_NE(draw(-1)[9].textColor, WHITE);
 }
 
-TEST_F(Leaderboard, ShowsTheFileAsItIsNow) {
-    draw(0);
-    HighScoreTable other;  // loads the same file
-    other.records[0].score = 9999;
-    other.save();
-    EXPECT_EQ(draw(0)[0].text, " 1. GANT           009999 0013 04:36");
-}
-
 TEST_F(Leaderboard, NameFillingAllSixteenBytesIsShownWithoutReadingBeyond) {
     std::memcpy(table.records[0].name, "ABCDEFGHIJKLMNOP", 16);
     table.save();
     EXPECT_EQ(draw(0)[0].text, " 1. ABCDEFGHIJKLMNOP 002000 0013 04:36");
 }
 
-TEST_F(Leaderboard, StepCentresTheTableAndStopsAtItsRestingPlace) {
-    const int savedWidth = ScreenWidth;
-    const int savedHeight = ScreenHeight;
-    ScreenWidth = 1920;
-    ScreenHeight = 1080;
-    board.setCellSize(51);
-    board.score = 300;
-    board.lines = 2;
-    board.elapsedSeconds = 61.99;
-    table.y = 286;  // one above the resting place (1080 - 510) / 2 = 285
-    DrawContext* dc = surface.getDC();
-    LeaderboardStep(table, *dc, "ME");
-    EXPECT_EQ(table.x, (1920 - 36 * 30) / 2);
-    EXPECT_EQ(table.y, 285);
-    LeaderboardStep(table, *dc, "ME");
-    EXPECT_EQ(table.y, 285);
+// The scores screen of a game: every frame reads the file again, lifts the table a pixel towards
+// its resting place and moves the pulse on; the drawing centres it and shows the game pending.
+TEST(LeaderboardScreen, SlidesPulsesRereadsTheFileAndShowsTheGamePending) {
+    testing::GameHarness h;
+    Game& game = h.game;
+    game.screen = ScreenGeometry::ofScreen(1920, 1080);
+    game.state = SHOW_SCORES;
+    game.playerName = "ME";
+    h.board.score = 300;
+    h.board.lines = 2;
+    h.board.elapsedSeconds = 61.99;
+    game.paused = true;       // the clock stands
+    game.leaderboardY = 286;  // one above the resting place (1080 - 510) / 2 = 285
+    HighScoreTable other;     // another copy of the game, on the same file
+    for (int i = 0; i < TABLE_PLACES; ++i) {
+        other.records[i].score = 2000 - 200 * i;
+    }
+    other.records[0].score = 9999;
+    other.save();
+    game.runFrame();
+    EXPECT_EQ(game.highScores.records[0].score, 9999);
+    EXPECT_EQ(game.leaderboardY, 285);
+    game.runFrame();
+    EXPECT_EQ(game.leaderboardY, 285);
+    EXPECT_NEAR(game.highlightPhase, 0.2, 1e-12);
     // A table above its place is left there.
-    table.y = 100;
-    LeaderboardStep(table, *dc, "ME");
-    EXPECT_EQ(table.y, 100);
-    surface.releaseDC(dc);
-    ScreenWidth = savedWidth;
-    ScreenHeight = savedHeight;
+    game.leaderboardY = 100;
+    game.runFrame();
+    EXPECT_EQ(game.leaderboardY, 100);
 
-    // The pending entry is the board's game: its score, lines and whole seconds.
-    log.clear();
-    dc = surface.getDC();
+    testing::DrawLog log;
+    DrawContext* dc = h.backBuffer.getDC();
     testing::LoggingDrawContext recording(*dc, "back", log);
-    board.setCellSize(36);
-    LeaderboardStep(table, recording, "ME");
-    surface.releaseDC(dc);
+    DrawLeaderboard(recording, game);
+    h.backBuffer.releaseDC(dc);
+    ASSERT_FALSE(log.empty());
     bool found = false;
     for (const auto& c : log) {
+        if (c.op == "textOut") {
+            EXPECT_EQ(c.x, (1920 - 36 * 30) / 2);
+        }
+        // The pending entry is the board's game: its score, lines and whole seconds.
         found = found || c.text == "10. ME             000300 0002 01:01";
     }
     EXPECT_TRUE(found);

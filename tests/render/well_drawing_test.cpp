@@ -2,6 +2,7 @@
 
 #include "game/board.h"
 #include "game/particle.h"
+#include "render/well_drawing.h"
 #include "support/game_harness.h"
 #include "support/recording_surface.h"
 
@@ -13,7 +14,6 @@ using testing::RecordingSurface;
 class BoardDrawing : public ::testing::Test {
   protected:
     void SetUp() override {
-        board.target = &target;
         board.setCellSize(36);
         board.originX = 332;
         board.originY = 30;
@@ -25,17 +25,19 @@ class BoardDrawing : public ::testing::Test {
 
     RecordingSurface sheet{288, 1296};
     RecordingSurface target{1024, 768};
-    Board board{10, 20, &sheet};
+    BlockCanvas canvas{target, sheet};
+    Board board{10, 20};
 };
 
 TEST_F(BoardDrawing, AnEmptyCellDrawsNothing) {
-    board.drawCellRecord(2, 3, Cell{4, 0, 5, 10});
-    board.drawCells();
+    board.setCell(2, 3, Cell{4, 0, 5, 10});
+    DrawWellCells(board, canvas);
     EXPECT_TRUE(target.copies.empty());
 }
 
 TEST_F(BoardDrawing, AShrunkCellComesFromItsSheetRowCentredInItsPlace) {
-    board.drawCellRecord(2, 3, Cell{4, 255, 5, 0});
+    board.setCell(2, 3, Cell{4, 255, 5, 0});
+    DrawWellCells(board, canvas);
     const auto& copy = only();
     EXPECT_EQ(copy.x, 332 + 72 + 2);
     EXPECT_EQ(copy.y, 30 + 108 + 2);
@@ -45,8 +47,8 @@ TEST_F(BoardDrawing, AShrunkCellComesFromItsSheetRowCentredInItsPlace) {
 
     // An odd shrink sits half a pixel toward the top left; a full block comes from row 0.
     target.copies.clear();
-    board.drawCellAtPixel(100, 200, Cell{5, 1, 0, 0});
-    board.drawCellAtPixel(100, 200, Cell{0, 1, 7, 0});
+    DrawCellAtPixel(canvas, 36, 100, 200, Cell{5, 1, 0, 0});
+    DrawCellAtPixel(canvas, 36, 100, 200, Cell{0, 1, 7, 0});
     ASSERT_EQ(target.copies.size(), 2u);
     EXPECT_EQ(target.copies[0].x, 102);
     EXPECT_EQ(target.copies[0].sourceRect, (Rect{0, 180, 31, 211}));
@@ -58,7 +60,7 @@ TEST_F(BoardDrawing, CellsAreDrawnColumnByColumnAndSunkByTheirOffset) {
     board.setCell(1, 0, Cell{0, 1, 0, 0});
     board.setCell(0, 1, Cell{0, 1, 0, 10});
     board.setCell(0, 0, Cell{0, 1, 0, 0});
-    board.drawCells();
+    DrawWellCells(board, canvas);
     ASSERT_EQ(target.copies.size(), 3u);
     EXPECT_EQ(target.copies[0].x, 332);
     EXPECT_EQ(target.copies[0].y, 30);
@@ -69,7 +71,7 @@ TEST_F(BoardDrawing, CellsAreDrawnColumnByColumnAndSunkByTheirOffset) {
 }
 
 TEST_F(BoardDrawing, TheFrameIsWhiteHalfCellBlocksDownBothSidesAndAlongTheBottom) {
-    board.drawFrame();
+    DrawWellFrame(board, canvas);
     ASSERT_EQ(target.copies.size(), 102u);
     int left = 0;
     int right = 0;
@@ -93,7 +95,7 @@ TEST_F(BoardDrawing, TheFrameIsWhiteHalfCellBlocksDownBothSidesAndAlongTheBottom
     // A 35-pixel cell: 17-pixel blocks, 42 down each side, the last reaching into the bottom.
     target.copies.clear();
     board.setCellSize(35);
-    board.drawFrame();
+    DrawWellFrame(board, canvas);
     int sides = 0;
     int lowest = 0;
     for (const auto& copy : target.copies) {
@@ -109,28 +111,27 @@ TEST_F(BoardDrawing, TheFrameIsWhiteHalfCellBlocksDownBothSidesAndAlongTheBottom
 
 TEST_F(BoardDrawing, AOnePixelCellHasNoFrame) {
     board.setCellSize(1);
-    board.drawFrame();  // must return
+    DrawWellFrame(board, canvas);  // must return
     EXPECT_TRUE(target.copies.empty());
 }
 
 TEST_F(BoardDrawing, ParticlesShrinkAboutTheCentreOfTheirCell) {
     Particle p;
-    p.board = &board;
     p.tile = 3;
     p.x = 100.0;
     p.y = 50.0;
     p.initialSize = 36;
     p.size = 36.0;
-    p.draw();
+    DrawDebris(&p, 1, board.cellSize, canvas);
     p.size = 20.5;
-    p.draw();
+    DrawDebris(&p, 1, board.cellSize, canvas);
     p.x = 100.9;
     p.size = 1.0;
-    p.draw();
+    DrawDebris(&p, 1, board.cellSize, canvas);
     p.size = 0.99;
-    p.draw();
+    DrawDebris(&p, 1, board.cellSize, canvas);
     p.size = 0.0;
-    p.draw();
+    DrawDebris(&p, 1, board.cellSize, canvas);
     ASSERT_EQ(target.copies.size(), 3u);
     EXPECT_EQ(target.copies[0].x, 100);
     EXPECT_EQ(target.copies[0].y, 50);
@@ -151,14 +152,14 @@ TEST(BoardDrawingPixels, KeyColouredPixelsLetTheBlockAboveShowThrough) {
             target.setPixel(x, y, 0x101010);
         }
     }
-    Board board(10, 20, sheet.get());
-    board.target = &target;
+    const BlockCanvas canvas{target, *sheet};
+    Board board(10, 20);
     board.setCellSize(36);
     board.originX = 10;
     board.originY = 10;
     board.setCell(1, 5, Cell{0, 1, 0, 10});  // red, sunk by 10 pixels
     board.setCell(1, 6, Cell{0, 1, 2, 0});   // blue, drawn after it
-    board.drawCells();
+    DrawWellCells(board, canvas);
 
     const int px = 10 + 36;
     const int lowerTop = 10 + 6 * 36;
@@ -172,31 +173,15 @@ TEST(BoardDrawingPixels, KeyColouredPixelsLetTheBlockAboveShowThrough) {
 
     // A block that would stick out of the target is left out whole.
     Particle p;
-    p.board = &board;
     p.tile = 1;
     p.x = 380.0;
     p.y = 20.0;
     p.initialSize = 36;
     p.size = 36.0;
-    p.draw();
+    DrawDebris(&p, 1, board.cellSize, canvas);
     for (int x = 370; x < 400; ++x) {
         EXPECT_EQ(target.pixel(x, 40), 0x101010u);
     }
-}
-
-TEST(BoardDrawingPixels, WithoutATileSheetNothingIsDrawn) {
-    RecordingSurface target(1024, 768);
-    Board board(10, 20, nullptr);
-    board.target = &target;
-    board.setCellSize(36);
-    board.setCell(0, 0, Cell{0, 1, 0, 0});
-    board.drawCells();
-    board.drawFrame();
-    Particle p;
-    p.board = &board;
-    p.size = 5.0;
-    p.draw();
-    EXPECT_TRUE(target.copies.empty());
 }
 
 }  // namespace
