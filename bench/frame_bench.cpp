@@ -12,7 +12,7 @@
 #include "game/game.h"
 #include "platform/headless_display_backend.h"
 #include "platform/surface.h"
-#include "render/bitmap_file.h"
+#include "bitmap_encoder.h"
 #include "render/display.h"
 #include "render/frame.h"
 

@@ -13,12 +13,6 @@ int32_t readI32(const uint8_t* p) {
     return static_cast<int32_t>(readU32(p));
 }
 
-void writeU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}
-
 uint16_t readU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (static_cast<uint16_t>(p[1]) << 8));
 }
@@ -60,33 +54,6 @@ std::optional<DibPicture> ReadBitmapFile(std::span<const uint8_t> file) {
         return std::nullopt;
     }
     return picture;
-}
-
-std::vector<uint8_t> EncodeBitmapFile(const uint32_t* pixels, int width, int height) {
-    const size_t stride = DibRowStride(width, 24);
-    const size_t headers = BITMAP_FILE_HEADER_SIZE + BITMAP_INFO_HEADER_SIZE;
-    std::vector<uint8_t> file(headers + stride * static_cast<size_t>(height), 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    writeU32(&file[2], static_cast<uint32_t>(file.size()));
-    writeU32(&file[10], static_cast<uint32_t>(headers));
-    uint8_t* info = &file[BITMAP_FILE_HEADER_SIZE];
-    writeU32(info, BITMAP_INFO_HEADER_SIZE);
-    writeU32(info + 4, static_cast<uint32_t>(width));
-    writeU32(info + 8, static_cast<uint32_t>(height));
-    info[12] = 1;   // planes
-    info[14] = 24;  // bits per pixel
-    writeU32(info + 20, static_cast<uint32_t>(stride * static_cast<size_t>(height)));
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = &file[headers + stride * static_cast<size_t>(height - 1 - y)];
-        for (int x = 0; x < width; ++x) {
-            const uint32_t p = pixels[static_cast<size_t>(y) * width + x];
-            row[3 * x] = static_cast<uint8_t>(p);
-            row[3 * x + 1] = static_cast<uint8_t>(p >> 8);
-            row[3 * x + 2] = static_cast<uint8_t>(p >> 16);
-        }
-    }
-    return file;
 }
 
 }  // namespace shardfall

@@ -22,8 +22,4 @@ constexpr uint64_t BITMAP_FILE_SIZE_LIMIT = 64u << 20;
 // taken from directly behind the info header. The result points into `file`.
 std::optional<DibPicture> ReadBitmapFile(std::span<const uint8_t> file);
 
-// A whole bitmap file in the form ReadBitmapFile takes: 24 bits per pixel, rows bottom-up.
-// The pixels are 0x00RRGGBB, row after row from the top, `width` to a row.
-std::vector<uint8_t> EncodeBitmapFile(const uint32_t* pixels, int width, int height);
-
 }  // namespace shardfall

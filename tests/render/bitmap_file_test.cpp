@@ -1,5 +1,7 @@
 #include "render/bitmap_file.h"
 
+#include "bitmap_encoder.h"
+
 #include <gtest/gtest.h>
 
 #include <string>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "background.h"
-#include "bitmap_file.h"
+#include "bitmap_encoder.h"
 #include "effects.h"
 #include "midi_file.h"
 #include "synth.h"

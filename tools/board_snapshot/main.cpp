@@ -12,7 +12,7 @@
 #include "game/particle.h"
 #include "game/piece.h"
 #include "game/screen_geometry.h"
-#include "platform/png_writer.h"
+#include "png_writer.h"
 #include "platform/random.h"
 #include "platform/scoped_draw.h"
 #include "platform/surface.h"

@@ -20,10 +20,10 @@
 #include "game/board.h"
 #include "game/game.h"
 #include "platform/headless_display_backend.h"
-#include "platform/png_writer.h"
+#include "png_writer.h"
 #include "platform/random.h"
 #include "platform/surface.h"
-#include "render/bitmap_file.h"
+#include "bitmap_encoder.h"
 #include "render/display.h"
 #include "render/frame.h"
 

@@ -32,7 +32,7 @@
 #include "platform/random.h"
 #include "platform/surface.h"
 #include "player.h"
-#include "render/bitmap_file.h"
+#include "bitmap_encoder.h"
 #include "render/display.h"
 #include "render/frame.h"
 #include "render/screen_scramble.h"

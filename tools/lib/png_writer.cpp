@@ -1,4 +1,4 @@
-#include "platform/png_writer.h"
+#include "png_writer.h"
 
 #include <png.h>
 
