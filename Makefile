@@ -1,6 +1,7 @@
 # The two commands a player or developer needs:
 #   make run   installs what is missing, builds, writes the assets into run/ and starts the game
-#   make test  installs what is missing, builds and runs every test through CTest
+#   make test  installs what is missing, builds with warnings as errors and runs every test
+#              through CTest
 # and for developers:
 #   make fuzz  builds the fuzz targets with clang and runs each for FUZZ_SECONDS
 BUILD ?= build
@@ -31,14 +32,17 @@ assets: game
 run: assets
 	cd run && $(abspath $(BUILD))/shardfall
 
-test: build
+# Developers and CI build with warnings as errors; a plain cmake build (and make run) does not.
+test: deps
+	cmake -S . -B $(BUILD) -DSHARDFALL_WERROR=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
 	@scripts/install-deps e2e
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 fuzz:
 	@scripts/install-deps build fuzz
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-	  -DSHARDFALL_FUZZ=ON -DSHARDFALL_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	  -DSHARDFALL_WERROR=ON -DSHARDFALL_FUZZ=ON -DSHARDFALL_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
 	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 

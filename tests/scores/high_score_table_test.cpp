@@ -201,7 +201,8 @@ TEST_F(HighScoreTableTest, OutOfOrderFileIsFullySortedByTheFirstEntry) {
     const int scores[TABLE_SLOTS] = {300, 900, 10, 700, 100, 700, 500, 50, 800, 60, 5};
     std::array<ScoreRecord, TABLE_SLOTS> records;
     for (int i = 0; i < TABLE_SLOTS; ++i) {
-        records[i] = makeRecord(("P" + std::to_string(i)).c_str(), scores[i], i, i);
+        const std::string name = std::string("P").append(std::to_string(i));
+        records[i] = makeRecord(name.c_str(), scores[i], i, i);
     }
     writeRecordsFile(records);
     HighScoreTable table;
