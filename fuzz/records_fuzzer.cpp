@@ -12,10 +12,11 @@
 #include <string>
 
 #include "game/board.h"
+#include "game/screen_geometry.h"
+#include "platform/scoped_draw.h"
 #include "platform/surface.h"
-#include "render/display.h"
+#include "render/leaderboard.h"
 #include "scores/high_score_table.h"
-#include "scores/leaderboard.h"
 #include "scratch_folder.h"
 
 using namespace shardfall;
@@ -91,14 +92,20 @@ bool holdsGame(const ScoreRecord& record, const FinishedGame& game) {
            record.name[length] == '\0';
 }
 
-void drawLeaderboard(HighScoreTable& table, const FinishedGame& game) {
+// One frame of the scores screen: the file is read again, then the table drawn centred with the
+// board's game pending.
+void showScores(HighScoreTable& table, const FinishedGame& game, const Board& board, int y) {
+    table.load();
     SoftwareSurface& surface = screenSurface(game.screen);
-    DrawContext* dc = surface.getDC();
-    if (dc == nullptr) {
+    const ScopedDC dc(surface);
+    if (!dc) {
         fuzzing::fail("no drawing context on a software surface");
     }
-    LeaderboardStep(table, *dc, game.name.c_str());
-    surface.releaseDC(dc);
+    const TablePlacement placement{(surface.width() - TableWidth(board.cellSize)) / 2, y,
+                                   TableGlyphWidth(board.cellSize), 0.1};
+    const PendingEntry pending{board.score, game.name.c_str(), board.lines,
+                               static_cast<int>(board.elapsedSeconds)};
+    DrawScoreTable(*dc, table, placement, pending);
 }
 
 }  // namespace
@@ -108,9 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::InFolder inFolder(folder);
 
     const FinishedGame game = finishedGameFrom(data, size);
-    ScreenWidth = SCREENS[game.screen].width;
-    ScreenHeight = SCREENS[game.screen].height;
-    CellSize = ScreenHeight / 21;
+    const ScreenGeometry screen =
+        ScreenGeometry::ofScreen(SCREENS[game.screen].width, SCREENS[game.screen].height);
 
     fuzzing::writeWholeFile(RECORDS_FILE_NAME, data, size);
     HighScoreTable table;
@@ -122,14 +128,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The game just ended is on the board; the table slides up from the bottom edge.
     Board board(10, 20);
-    board.setCellSize(CellSize);
+    board.setCellSize(screen.cellSize);
     board.score = game.score;
     board.lines = game.lines;
     // Part of a second more, which the table's whole seconds leave out.
     board.elapsedSeconds = game.seconds + (game.seconds < 0 ? -0.25 : 0.25);
-    table.board = &board;
-    table.y = ScreenHeight - ScreenHeight * game.leaderboardY / 100;
-    drawLeaderboard(table, game);
+    const int tableY = screen.height - screen.height * game.leaderboardY / 100;
+    showScores(table, game, board, tableY);
     if (std::memcmp(expected, table.records, FILE_SIZE) != 0) {
         fuzzing::fail("drawing the leaderboard changed the table");
     }
@@ -169,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The next game over shows the table as saved.
     ScoreRecord saved[TABLE_SLOTS];
     std::memcpy(saved, table.records, FILE_SIZE);
-    drawLeaderboard(table, game);
+    showScores(table, game, board, tableY);
     if (std::memcmp(saved, table.records, FILE_SIZE) != 0) {
         fuzzing::fail("the saved table read back differently");
     }

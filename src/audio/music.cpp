@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/audio_device.h"
+#include "platform/millisecond_clock.h"
 #include "platform/random.h"
 
 namespace shardfall {
@@ -15,19 +16,11 @@ namespace {
 
 constexpr const char* MUSIC_ALIAS = "snd";
 
-// The millisecond tick count the generators are seeded from; like the system's tick count it
-// counts from an arbitrary start and wraps at 32 bits.
-uint32_t tickCount() {
-    auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
-    return static_cast<uint32_t>(ms);
-}
-
 }  // namespace
 
 void initMusic() {
     musicChangeRequested.store(0, std::memory_order_relaxed);
-    seedRandom(tickCount());
+    seedRandom(SystemMilliseconds());
     musicTrack.store(randomBelow(4), std::memory_order_relaxed);
 }
 
@@ -62,7 +55,7 @@ bool runMusicCycle(AudioDevice& device, const MusicSleeper& sleep) {
 
 void musicThread() {
     // This thread has its own generator, so its draws never disturb the game's pieces.
-    seedRandom(tickCount());
+    seedRandom(SystemMilliseconds());
     const MusicSleeper sleep = [](std::chrono::milliseconds interval) {
         std::this_thread::sleep_for(interval);
     };

@@ -1,14 +1,6 @@
 #include "render/fps_counter.h"
 
-#include <chrono>
-
 namespace shardfall {
-
-uint32_t SystemMilliseconds() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 bool FpsCounter::countFrame() {
     if (!started_) {

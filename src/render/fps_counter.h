@@ -4,11 +4,12 @@
 
 #include <cstdint>
 
+#include "platform/millisecond_clock.h"
+
 namespace shardfall {
 
 // A millisecond clock that may wrap, as the platform's multimedia timer.
 using MillisecondClock = uint32_t (*)();
-uint32_t SystemMilliseconds();
 
 class FpsCounter {
   public:
