@@ -107,41 +107,8 @@ void Game::fallStep() {
     piece.eraseAt(*board, pieceColumn, pieceRow);
     board->collapseEmptyRows();
 
-    if (leftHeld != 0 || rightHeld != 0) {
-        const int count = sidewaysRepeat;
-        sidewaysRepeat = count + 1;
-        if (count > 5) {
-            // A step that tries a sideways move ends with it: the piece does not sink too.
-            sidewaysRepeat = 0;
-            int dx = 0;
-            if (leftHeld != 0) {
-                dx = -1;
-            }
-            if (rightHeld != 0) {
-                dx = 1;
-            }
-            pieceColumn += dx;
-            if (piece.fitsAt(*board, pieceColumn, pieceRow + 1) &&
-                piece.fitsAt(*board, pieceColumn, pieceRow)) {
-                piece.stampAt(*board, pieceColumn, pieceRow);
-                return;
-            }
-            if (piece.yOffset > board->cellSize / 2) {
-                // Sunk past half a cell: the piece may slip sideways into the row below.
-                pieceRow += 1;
-                if (piece.fitsAt(*board, pieceColumn, pieceRow)) {
-                    piece.stampAt(*board, pieceColumn, pieceRow);
-                    return;
-                }
-                pieceColumn -= dx;
-                pieceRow -= 1;
-                piece.stampAt(*board, pieceColumn, pieceRow);
-                return;
-            }
-            pieceColumn -= dx;
-            piece.stampAt(*board, pieceColumn, pieceRow);
-            return;
-        }
+    if ((leftHeld != 0 || rightHeld != 0) && trySidewaysMove()) {
+        return;
     }
 
     const auto sink = [this] {
@@ -166,6 +133,44 @@ void Game::fallStep() {
     piece.stampAt(*board, pieceColumn, pieceRow);
     clearFullRows();
     spawnPiece();
+}
+
+bool Game::trySidewaysMove() {
+    const int count = sidewaysRepeat;
+    sidewaysRepeat = count + 1;
+    if (count <= 5) {
+        return false;
+    }
+    // A step that tries a sideways move ends with it: the piece does not sink too.
+    sidewaysRepeat = 0;
+    int dx = 0;
+    if (leftHeld != 0) {
+        dx = -1;
+    }
+    if (rightHeld != 0) {
+        dx = 1;
+    }
+    pieceColumn += dx;
+    if (piece.fitsAt(*board, pieceColumn, pieceRow + 1) &&
+        piece.fitsAt(*board, pieceColumn, pieceRow)) {
+        piece.stampAt(*board, pieceColumn, pieceRow);
+        return true;
+    }
+    if (piece.yOffset > board->cellSize / 2) {
+        // Sunk past half a cell: the piece may slip sideways into the row below.
+        pieceRow += 1;
+        if (piece.fitsAt(*board, pieceColumn, pieceRow)) {
+            piece.stampAt(*board, pieceColumn, pieceRow);
+            return true;
+        }
+        pieceColumn -= dx;
+        pieceRow -= 1;
+        piece.stampAt(*board, pieceColumn, pieceRow);
+        return true;
+    }
+    pieceColumn -= dx;
+    piece.stampAt(*board, pieceColumn, pieceRow);
+    return true;
 }
 
 void Game::spawnPiece() {

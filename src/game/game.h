@@ -103,6 +103,9 @@ class Game {
     bool firstFrameDone = false;
 
   private:
+    // While an arrow is held, every seventh step moves the piece a column if it fits; false
+    // when this step does not try.
+    bool trySidewaysMove();
     void placeWell();
     void countDelayAndClock();
     void advanceOverlays();

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bitmap_encoder.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/state_digest.h"
@@ -32,7 +33,6 @@
 #include "platform/random.h"
 #include "platform/surface.h"
 #include "player.h"
-#include "bitmap_encoder.h"
 #include "render/display.h"
 #include "render/frame.h"
 #include "render/screen_scramble.h"
@@ -222,6 +222,9 @@ class Soak {
     }
     void check(bool holds, const std::string& why) { check(holds, why.c_str()); }
     void checkFrame(int64_t presentsBefore);
+    static bool enterScratchFolder(fs::path& folder);
+    void letPlayerAct(Game& game, const GameProgress& progress);
+    void tallyFrame(const Game& game, const GameProgress& before, bool wasOver);
     void printSummary(double seconds, double residentAtStart) const;
     bool reachedEverything() const;
 
@@ -280,20 +283,70 @@ void Soak::checkFrame(int64_t presentsBefore) {
     }
 }
 
-int Soak::run() {
-    const fs::path previous = fs::current_path();
+bool Soak::enterScratchFolder(fs::path& folder) {
     std::string pattern = (fs::temp_directory_path() / "shardfall-soak-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         std::perror("soak: mkdtemp");
-        return 2;
+        return false;
     }
-    const fs::path folder = pattern;
+    folder = pattern;
     fs::current_path(folder);
-    {
-        const std::vector<uint8_t> picture = backgroundPicture();
-        std::ofstream(BackgroundFileName, std::ios::binary)
-            .write(reinterpret_cast<const char*>(picture.data()),
-                   static_cast<std::streamsize>(picture.size()));
+    const std::vector<uint8_t> picture = backgroundPicture();
+    std::ofstream(BackgroundFileName, std::ios::binary)
+        .write(reinterpret_cast<const char*>(picture.data()),
+               static_cast<std::streamsize>(picture.size()));
+    return true;
+}
+
+// The player's keys before a frame, checked as they land: Enter at the scores screen must have
+// recorded the finished game and started a new one.
+void Soak::letPlayerAct(Game& game, const GameProgress& progress) {
+    std::string why;
+    const GameProgress finished = progressOf(game);
+    const bool enters = static_cast<uint32_t>(finished.score) >
+                        static_cast<uint32_t>(game.highScores.records[TABLE_PLACES - 1].score);
+    if (player_.act(game)) {
+        check(checkNewGame(game, why), why);
+        check(checkRecordsFile(game.highScores, why), why);
+        // The name typed stays with the game after Enter, so it is the one just recorded.
+        check(!enters || holdsGame(game.highScores, finished, game.playerName),
+              "a game that beat place 10 is not in the table");
+        tally_.tableEntries += enters ? 1 : 0;
+    } else {
+        check(checkProgress(progress, game, why), why);
+    }
+    if (player_.switchesAway()) {
+        software(display_.primary).markLost();
+        for (Surface* s :
+             {display_.background, display_.tileSheet, display_.fps, display_.gameOver}) {
+            software(s).markLost();
+        }
+    }
+}
+
+void Soak::tallyFrame(const Game& game, const GameProgress& before, bool wasOver) {
+    const int newLines = game.board->lines - before.lines;
+    tally_.lines += newLines;
+    if (audio_.clearsThisFrame == 1) {
+        tally_.clearsOfSize[newLines < 4 ? newLines : 4] += 1;
+    } else if (audio_.clearsThisFrame > 1) {
+        tally_.framesWithSeveralClears += 1;
+    }
+    tally_.framesInState[stateIndex(game.state)] += 1;
+    tally_.pausedFrames += game.paused ? 1 : 0;
+    tally_.maxDebris = std::max(tally_.maxDebris, game.liveParticleCount);
+    tally_.highestScore = std::max(tally_.highestScore, game.board->score);
+    if (!wasOver && hasFlag(game.state, GAME_OVER)) {
+        tally_.gameOvers += 1;
+        check(game.playerName.empty(), "the name was not cleared at game over");
+    }
+}
+
+int Soak::run() {
+    const fs::path previous = fs::current_path();
+    fs::path folder;
+    if (!enterScratchFolder(folder)) {
+        return 2;
     }
 
     // As at program start: the table loads (and makes) records.dat before anything is seeded.
@@ -318,27 +371,7 @@ int Soak::run() {
     for (frame_ = 0; frame_ < options_.frames; ++frame_) {
         Game& game = *game_;
         const bool wasOver = hasFlag(game.state, GAME_OVER);
-        const GameProgress finished = progressOf(game);
-        const bool enters = static_cast<uint32_t>(finished.score) >
-                            static_cast<uint32_t>(game.highScores.records[TABLE_PLACES - 1].score);
-        if (player_.act(game)) {
-            check(checkNewGame(game, why), why);
-            check(checkRecordsFile(game.highScores, why), why);
-            // The name typed stays with the game after Enter, so it is the one just recorded.
-            check(!enters || holdsGame(game.highScores, finished, game.playerName),
-                  "a game that beat place 10 is not in the table");
-            tally_.tableEntries += enters ? 1 : 0;
-            progress = progressOf(game);
-        } else {
-            check(checkProgress(progress, game, why), why);
-        }
-        if (player_.switchesAway()) {
-            software(display_.primary).markLost();
-            for (Surface* s :
-                 {display_.background, display_.tileSheet, display_.fps, display_.gameOver}) {
-                software(s).markLost();
-            }
-        }
+        letPlayerAct(game, progress);
         progress = progressOf(game);
 
         const int64_t presentsBefore = presenter_.presents;
@@ -348,22 +381,8 @@ int Soak::run() {
         checkFrame(presentsBefore);
         check(checkProgress(progress, game, why), why);
 
-        const int newLines = game.board->lines - progress.lines;
-        tally_.lines += newLines;
-        if (audio_.clearsThisFrame == 1) {
-            tally_.clearsOfSize[newLines < 4 ? newLines : 4] += 1;
-        } else if (audio_.clearsThisFrame > 1) {
-            tally_.framesWithSeveralClears += 1;
-        }
+        tallyFrame(game, progress, wasOver);
         progress = progressOf(game);
-        tally_.framesInState[stateIndex(game.state)] += 1;
-        tally_.pausedFrames += game.paused ? 1 : 0;
-        tally_.maxDebris = std::max(tally_.maxDebris, game.liveParticleCount);
-        tally_.highestScore = std::max(tally_.highestScore, game.board->score);
-        if (!wasOver && hasFlag(game.state, GAME_OVER)) {
-            tally_.gameOvers += 1;
-            check(game.playerName.empty(), "the name was not cleared at game over");
-        }
         if (frame_ % 1000 == 999) {
             check(checkRecordsFile(game.highScores, why), why);
         }
