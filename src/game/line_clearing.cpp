@@ -1,5 +1,3 @@
-#include <cmath>
-
 #include "audio/sound.h"
 #include "game/game.h"
 
@@ -79,23 +77,6 @@ void Game::clearFullRows() {
     }
     board->pendingScore += pointsPerColumn(rows) * board->width;
     board->lines += rows;
-}
-
-void Game::updateParticles() {
-    particleFrameCounter += 1;
-    for (int i = 0; i < liveParticleCount; ++i) {
-        Particle& p = particles[i];
-        p.step();
-        if (particleFrameCounter == 90 && liveParticleCount >= 40) {
-            p.ay = -p.ay;
-        }
-    }
-}
-
-void Game::liftParticles() {
-    for (int i = 0; i < liveParticleCount; ++i) {
-        particles[i].ay = -std::fabs(particles[i].ay);
-    }
 }
 
 }  // namespace shardfall

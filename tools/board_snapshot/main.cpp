@@ -12,14 +12,60 @@
 #include "game/particle.h"
 #include "game/piece.h"
 #include "game/screen_geometry.h"
-#include "png_writer.h"
 #include "platform/random.h"
 #include "platform/scoped_draw.h"
 #include "platform/surface.h"
+#include "png_writer.h"
 #include "render/tile_sheet.h"
 #include "render/well_drawing.h"
 
 using namespace shardfall;
+
+namespace {
+
+// A ragged stack in every colour, four rows lacking only column 9 so they ripple, and a piece
+// sunk between two rows.
+void buildStack(Board& board) {
+    for (int y = 12; y < 16; ++y) {
+        for (int x = 0; x < 10; ++x) {
+            if (randomBelow(3) != 0) {
+                board.setCell(x, y, Cell{0, 255, (x + y) % 7, 0});
+            }
+        }
+    }
+    for (int y = 16; y < 20; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            board.setCell(x, y, Cell{0, 255, (2 * x + y) % 8, 0});
+        }
+    }
+    board.wavePhase = 0.7;
+    Piece piece = shapeCatalogue[0];
+    piece.blockTemplate.tile = 4;
+    piece.yOffset = board.cellSize / 3;
+    piece.stampAt(board, 4, 6);
+    board.updateWellHint();
+}
+
+void drawBurst(const Board& board, const BlockCanvas& canvas) {
+    // A burst from row 11, seen some passes after the clear: the blocks have flown apart
+    // and shrunk about their centres.
+    Particle debris[20];
+    for (int c = 0; c < 10; ++c) {
+        for (int k = 0; k < 2; ++k) {
+            debris[2 * c + k] =
+                Particle::burst(board.cellSize * c + board.originX,
+                                board.cellSize * 11 + board.originY, board.cellSize, c % 7);
+        }
+    }
+    for (int pass = 0; pass < 40; ++pass) {
+        for (Particle& p : debris) {
+            p.step();
+        }
+    }
+    DrawDebris(debris, 20, board.cellSize, canvas);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     const std::string output = argc > 1 ? argv[1] : "board_snapshot.png";
@@ -46,44 +92,10 @@ int main(int argc, char** argv) {
     board.originY = screenSize.height - board.cellSize / 2 - board.pixelHeight();
 
     seedRandom(3);
-    // A ragged stack in every colour, then four rows lacking only column 9 so they ripple.
-    for (int y = 12; y < 16; ++y) {
-        for (int x = 0; x < 10; ++x) {
-            if (randomBelow(3) != 0) {
-                board.setCell(x, y, Cell{0, 255, (x + y) % 7, 0});
-            }
-        }
-    }
-    for (int y = 16; y < 20; ++y) {
-        for (int x = 0; x < 9; ++x) {
-            board.setCell(x, y, Cell{0, 255, (2 * x + y) % 8, 0});
-        }
-    }
-    board.wavePhase = 0.7;
-    Piece piece = shapeCatalogue[0];
-    piece.blockTemplate.tile = 4;
-    piece.yOffset = board.cellSize / 3;
-    piece.stampAt(board, 4, 6);
-    board.updateWellHint();
-
+    buildStack(board);
     DrawWell(board, canvas);
 
-    // A burst from row 11, seen some passes after the clear: the blocks have flown apart
-    // and shrunk about their centres.
-    Particle debris[20];
-    for (int c = 0; c < 10; ++c) {
-        for (int k = 0; k < 2; ++k) {
-            debris[2 * c + k] =
-                Particle::burst(board.cellSize * c + board.originX,
-                                board.cellSize * 11 + board.originY, board.cellSize, c % 7);
-        }
-    }
-    for (int pass = 0; pass < 40; ++pass) {
-        for (Particle& p : debris) {
-            p.step();
-        }
-    }
-    DrawDebris(debris, 20, board.cellSize, canvas);
+    drawBurst(board, canvas);
 
     long black = 0;
     for (int y = 0; y < screen.height(); ++y) {
