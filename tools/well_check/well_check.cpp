@@ -81,6 +81,82 @@ int blockDifference(const Picture& picture, const SoftwareSurface& sheet, int ce
     return differing;
 }
 
+// Where the well must be on a screenshot: 10 × 20 cells of a twenty-first of the screen height,
+// centred across the screen, its bottom half a cell above the bottom edge.
+struct WellPlace {
+    int cellSize;
+    int width;
+    int height;
+    int originX;
+    int originY;
+};
+
+WellPlace wellOn(const Picture& picture) {
+    const int cellSize = picture.height / 21;
+    const int width = WELL_COLUMNS * cellSize;
+    const int height = WELL_ROWS * cellSize;
+    return {cellSize, width, height, (picture.width - width) / 2,
+            picture.height - cellSize / 2 - height};
+}
+
+// The frame: half-cell white blocks down both sides, none across the top, and a bottom row from
+// the outer edge of the left side to the outer edge of the right one. The bottom row is drawn
+// last and may cover the foot of the last side blocks, so those are not compared. Returns the
+// number of blocks that differ.
+int checkFrame(const Picture& picture, const SoftwareSurface& sheet, const WellPlace& well) {
+    const int half = well.cellSize / 2;
+    int frameBlocks = 0;
+    int badBlocks = 0;
+    long badPixels = 0;
+    const auto checkFrameBlock = [&](int x, int y) {
+        const int differing =
+            blockDifference(picture, sheet, well.cellSize, WHITE_TILE, half, x, y);
+        ++frameBlocks;
+        if (differing != 0) {
+            ++badBlocks;
+            badPixels += differing < 0 ? half * half : differing;
+            if (badBlocks <= 5) {
+                std::printf("frame block at (%d, %d): %d pixels differ\n", x, y, differing);
+            }
+        }
+    };
+    for (int k = 0; k + half <= well.height; k += half) {
+        checkFrameBlock(well.originX - half, well.originY + k);
+        checkFrameBlock(well.originX + well.width, well.originY + k);
+    }
+    for (int k = 0; k <= well.width + half; k += half) {
+        checkFrameBlock(well.originX - half + k, well.originY + well.height);
+    }
+    std::printf("frame: %d blocks, %d of them differ (%ld pixels)\n", frameBlocks, badBlocks,
+                badPixels);
+    return badBlocks;
+}
+
+// Resting blocks sit exactly on the grid; the falling piece usually does not. Returns how many
+// grid cells hold a block exactly as the sheet has it.
+int countGridBlocks(const Picture& picture, const SoftwareSurface& sheet, const WellPlace& well) {
+    const int cell = well.cellSize;
+    int blocks = 0;
+    std::string found;
+    for (int row = 0; row < WELL_ROWS; ++row) {
+        for (int column = 0; column < WELL_COLUMNS; ++column) {
+            for (int tile = 0; tile < 8; ++tile) {
+                if (blockDifference(picture, sheet, cell, tile, cell, well.originX + column * cell,
+                                    well.originY + row * cell) == 0) {
+                    ++blocks;
+                    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a chain
+                    // of operator+ on a temporary string at -O2 and above.
+                    found.append(" ").append(std::to_string(column)).append(",");
+                    found.append(std::to_string(row)).append(":").append(COLOUR_NAMES[tile]);
+                    break;
+                }
+            }
+        }
+    }
+    std::printf("blocks on the grid: %d%s\n", blocks, found.c_str());
+    return blocks;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,71 +170,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "well_check: cannot read %s\n", argv[1]);
         return 2;
     }
-
-    // The well is 10 × 20 cells of a twenty-first of the screen height, centred across the
-    // screen, its bottom half a cell above the bottom edge.
-    const int cellSize = picture.height / 21;
-    const int wellWidth = WELL_COLUMNS * cellSize;
-    const int wellHeight = WELL_ROWS * cellSize;
-    const int originX = (picture.width - wellWidth) / 2;
-    const int originY = picture.height - cellSize / 2 - wellHeight;
+    const WellPlace well = wellOn(picture);
     std::printf("screen %d x %d, cell %d, well at (%d, %d), %d x %d\n", picture.width,
-                picture.height, cellSize, originX, originY, wellWidth, wellHeight);
+                picture.height, well.cellSize, well.originX, well.originY, well.width, well.height);
 
-    SoftwareSurface sheet(8 * cellSize, cellSize * cellSize);
+    SoftwareSurface sheet(8 * well.cellSize, well.cellSize * well.cellSize);
     sheet.setColorKey(0);
     if (ScopedDC dc(sheet); dc) {
-        PaintTileSheet(*dc, cellSize);
+        PaintTileSheet(*dc, well.cellSize);
     }
-
-    // The frame: half-cell white blocks down both sides, none across the top, and a bottom row
-    // from the outer edge of the left side to the outer edge of the right one. The bottom row
-    // is drawn last and may cover the foot of the last side blocks, so those are not compared.
-    const int half = cellSize / 2;
-    int frameBlocks = 0;
-    int badBlocks = 0;
-    long badPixels = 0;
-    const auto checkFrameBlock = [&](int x, int y) {
-        const int differing = blockDifference(picture, sheet, cellSize, WHITE_TILE, half, x, y);
-        ++frameBlocks;
-        if (differing != 0) {
-            ++badBlocks;
-            badPixels += differing < 0 ? half * half : differing;
-            if (badBlocks <= 5) {
-                std::printf("frame block at (%d, %d): %d pixels differ\n", x, y, differing);
-            }
-        }
-    };
-    for (int k = 0; k + half <= wellHeight; k += half) {
-        checkFrameBlock(originX - half, originY + k);
-        checkFrameBlock(originX + wellWidth, originY + k);
-    }
-    for (int k = 0; k <= wellWidth + half; k += half) {
-        checkFrameBlock(originX - half + k, originY + wellHeight);
-    }
-    std::printf("frame: %d blocks, %d of them differ (%ld pixels)\n", frameBlocks, badBlocks,
-                badPixels);
-
-    // Resting blocks sit exactly on the grid; the falling piece usually does not.
-    int blocks = 0;
-    std::string found;
-    for (int row = 0; row < WELL_ROWS; ++row) {
-        for (int column = 0; column < WELL_COLUMNS; ++column) {
-            for (int tile = 0; tile < 8; ++tile) {
-                if (blockDifference(picture, sheet, cellSize, tile, cellSize,
-                                    originX + column * cellSize, originY + row * cellSize) == 0) {
-                    ++blocks;
-                    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a chain
-                    // of operator+ on a temporary string at -O2 and above.
-                    found.append(" ").append(std::to_string(column)).append(",");
-                    found.append(std::to_string(row)).append(":").append(COLOUR_NAMES[tile]);
-                    break;
-                }
-            }
-        }
-    }
-    std::printf("blocks on the grid: %d%s\n", blocks, found.c_str());
-
+    const int badBlocks = checkFrame(picture, sheet, well);
+    const int blocks = countGridBlocks(picture, sheet, well);
     const bool ok = badBlocks == 0 && blocks >= minimumBlocks;
     std::printf("%s\n", ok ? "well found" : "well NOT as expected");
     return ok ? 0 : 1;
