@@ -56,19 +56,19 @@ void stretchRow(const uint32_t* from, uint32_t* to, int dstWidth, uint64_t stepX
 
 }  // namespace
 
-const uint16_t* SoftwareSurface::opaqueRuns() {
+const uint8_t* SoftwareSurface::opaqueRuns() {
     if (runsVersion_ == version_) {
         return runs_.data();
     }
     runs_.resize(pixels_.size());
     for (int y = 0; y < height_; ++y) {
         const uint32_t* p = std::as_const(*this).row(y);
-        uint16_t* runs = runs_.data() + static_cast<size_t>(y) * width_;
+        uint8_t* runs = runs_.data() + static_cast<size_t>(y) * width_;
         int length = 0;
         for (int x = width_ - 1; x >= 0; --x) {
             const bool likeRight = x + 1 < width_ && (p[x] == colorKey_) == (p[x + 1] == colorKey_);
-            length = likeRight && length < UINT16_MAX ? length + 1 : 1;
-            runs[x] = static_cast<uint16_t>(length);
+            length = likeRight && length < UINT8_MAX ? length + 1 : 1;
+            runs[x] = static_cast<uint8_t>(length);
         }
     }
     runsVersion_ = version_;
@@ -107,7 +107,7 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
     const uint32_t key = src.colorKey_;
     // The runs describe the source before the copy; a keyed copy of a surface onto itself may
     // read pixels it has just written, so that one goes pixel by pixel.
-    const uint16_t* runs = keyed && &src != this ? src.opaqueRuns() : nullptr;
+    const uint8_t* runs = keyed && &src != this ? src.opaqueRuns() : nullptr;
     touch();
     for (int row = 0; row < srcRect.height(); ++row) {
         const size_t at = static_cast<size_t>(srcRect.top + row) * src.width_ + srcRect.left;
@@ -117,7 +117,7 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
             std::memmove(to, from, static_cast<size_t>(w) * sizeof(uint32_t));
         } else if (runs != nullptr) {
             // Whole runs: copied when not key-coloured, skipped when they are.
-            const uint16_t* run = runs + at;
+            const uint8_t* run = runs + at;
             for (int i = 0; i < w;) {
                 const int n = std::min(static_cast<int>(run[i]), w - i);
                 if (from[i] != key) {

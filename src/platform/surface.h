@@ -155,7 +155,7 @@ class SoftwareSurface final : public Surface {
   private:
     bool containsRect(const Rect& r) const;
     void touch() { ++version_; }
-    const uint16_t* opaqueRuns();
+    const uint8_t* opaqueRuns();
     const uint32_t* stretchedRows(const Rect& srcRect, int dstWidth);
 
     int width_;
@@ -164,9 +164,9 @@ class SoftwareSurface final : public Surface {
     uint64_t version_ = 0;
 
     // For keyed copies from this surface: for every pixel, the length of the run of pixels from
-    // it to the right, within its row, that are all key-coloured or all not (at most 65535).
+    // it to the right, within its row, that are all key-coloured or all not (at most 255).
     // A keyed copy then moves whole runs instead of testing pixel by pixel.
-    std::vector<uint16_t> runs_;
+    std::vector<uint8_t> runs_;
     uint64_t runsVersion_ = UINT64_MAX;
 
     // For stretched copies from this surface: the source rows stretched to the last destination
