@@ -98,10 +98,6 @@ RunStats::CpuTimes cpuTimesNow() {
     return {seconds(RUSAGE_SELF), seconds(RUSAGE_THREAD)};
 }
 
-}  // namespace shardfall
-
-namespace shardfall {
-
 RunStats::Duration processAge() {
     // The 22nd field of the process's stat line, counted from the state that follows the
     // parenthesised name as the 3rd: its start in clock ticks after boot.

@@ -112,6 +112,10 @@ SurfaceResult SdlDisplayBackend::createDevice() {
     return SURFACE_OK;
 }
 
+// Only where the window has no surface: an OpenGL renderer replaces the window it is made for
+// by a new one (SDL makes the window again with OpenGL), so for a moment there is no window,
+// and whoever found the first one (a window manager, a close request, a test) holds a window
+// that is gone. The window surface keeps the window the game opened.
 bool SdlDisplayBackend::startRenderer() {
     // Waiting for the vertical retrace would tie the ticks to the display's rate.
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
