@@ -56,7 +56,7 @@ int run() {
     TickClock clock(monotonicNow());
     std::optional<RunStats> stats;
     if (RunStats::requested(std::getenv("SHARDFALL_STATS"))) {
-        stats.emplace(monotonicNow(), cpuTimesNow());
+        stats.emplace(monotonicNow(), cpuTimesNow(), processAge());
     }
     WindowEvents events;
     events.onTick = [&stats] {
@@ -77,10 +77,9 @@ int run() {
     }
     const int exitCode = runEventLoop(events, clock);
     if (stats) {
-        backend.waitUntilShown();
-        const SdlDisplayBackend::PresentStats presented = backend.presentStats();
+        const SdlDisplayBackend::PresentStats& presented = backend.presentStats();
         const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
-                                           clock.restarts()};
+                                           clock.restarts(), presented.firstShownAt};
         const Board& board = *DisplayBoard();
         stats->report(stderr, monotonicNow(), cpuTimesNow(), shown,
                       {ScreenWidth, ScreenHeight, board.elapsedSeconds, board.score, board.lines});
