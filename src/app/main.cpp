@@ -17,6 +17,7 @@
 #include "app/event_loop.h"
 #include "app/run_stats.h"
 #include "audio/music.h"
+#include "audio/sound.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/keyboard.h"
@@ -41,6 +42,7 @@ const bool musicInitialised = (initMusic(), true);
 void startSound() {
     std::unique_ptr<AudioDevice> device = openSdlAudioDevice();
     if (device) {
+        loadSounds(*device);
         setAudioDevice(device.release());
     }
 }
