@@ -18,6 +18,7 @@
 #include "app/event_loop.h"
 #include "app/run_stats.h"
 #include "audio/music.h"
+#include "audio/sound.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/keyboard.h"
@@ -43,6 +44,7 @@ const bool musicInitialised = (initMusic(), true);
 void startSound() {
     std::unique_ptr<AudioDevice> device = openSdlAudioDevice();
     if (device) {
+        loadSounds(*device);
         setAudioDevice(device.release());
     }
 }
@@ -59,7 +61,7 @@ int run() {
     TickClock clock(monotonicNow());
     std::optional<RunStats> stats;
     if (RunStats::requested(std::getenv("SHARDFALL_STATS"))) {
-        stats.emplace(monotonicNow(), cpuTimesNow());
+        stats.emplace(monotonicNow(), cpuTimesNow(), processAge());
     }
     WindowEvents events;
     DisplayEffects effects(display);
@@ -81,10 +83,9 @@ int run() {
     }
     const int exitCode = runEventLoop(events, clock);
     if (stats) {
-        backend.waitUntilShown();
-        const SdlDisplayBackend::PresentStats presented = backend.presentStats();
+        const SdlDisplayBackend::PresentStats& presented = backend.presentStats();
         const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
-                                           clock.restarts()};
+                                           clock.restarts(), presented.firstShownAt};
         const Board& board = *game.board;
         stats->report(stderr, monotonicNow(), cpuTimesNow(), shown,
                       {display.screen.width, display.screen.height, board.elapsedSeconds,
