@@ -198,7 +198,10 @@ TEST(BitmapFile, DecodesWhatToolsWriteAndExplainsWhatItRefuses) {
                     want = (want & 0x00FF00) | ((want >> 16) & 0xFF) | ((want & 0xFF) << 16);
                 }
                 if (l->surface.pixel(dx, dy) != want) {
-                    wrong += " " + std::to_string(dx) + "," + std::to_string(dy);
+                    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a chain
+                    // of operator+ on a temporary string at -O2 and above.
+                    wrong.append(" ").append(std::to_string(dx)).append(",");
+                    wrong.append(std::to_string(dy));
                 }
             }
         }
