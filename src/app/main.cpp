@@ -5,21 +5,26 @@
 //
 // main() then opens the window and takes the screen, starts the music thread and runs the
 // 100 Hz loop until the window is closed. With SHARDFALL_STATS=1 in the environment it logs
-// focus changes and prints what the run cost on stderr when it ends.
+// focus changes and prints what the run cost on stderr when it ends. With --record FILE it
+// writes a replay of the game to FILE (see shardfall-replay).
 #include <SDL2/SDL.h>
 
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <thread>
 
 #include "app/event_loop.h"
+#include "app/replay_recording.h"
 #include "app/run_stats.h"
 #include "audio/music.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/keyboard.h"
+#include "game/state_digest.h"
 #include "platform/audio_device.h"
 #include "platform/sdl/sdl_audio_device.h"
 #include "platform/sdl/sdl_clock.h"
@@ -27,6 +32,8 @@
 #include "platform/tick_clock.h"
 #include "render/display.h"
 #include "render/frame.h"
+#include "replay/replay_file.h"
+#include "scores/high_score_table.h"
 
 namespace shardfall {
 namespace {
@@ -34,7 +41,7 @@ namespace {
 // Built before the generator is seeded, so a first default table takes its names from the
 // unseeded sequence.
 Game game;
-const bool musicInitialised = (initMusic(), true);
+const uint32_t randomSeed = initMusic();
 
 // The sound device lives as long as the process: the music thread never ends and may be using
 // it while static destruction runs.
@@ -45,10 +52,17 @@ void startSound() {
     }
 }
 
-int run() {
+int run(const char* recordPath) {
     SdlDisplayBackend backend;
     if (InitDisplay(backend, game) == 0) {
         return 0;
+    }
+    ReplayRecorder recorder;
+    if (recordPath != nullptr && !recorder.open(recordPath, ScreenWidth, ScreenHeight, randomSeed,
+                                                readRecordsFile(RECORDS_FILE_NAME))) {
+        std::fprintf(stderr, "shardfall: cannot write the replay %s\n", recordPath);
+        ReleaseDisplay();
+        return 1;
     }
     startSound();
     std::thread(musicThread).detach();
@@ -75,7 +89,16 @@ int run() {
             stats->activated(active, monotonicNow(), stderr);
         };
     }
+    if (recordPath != nullptr) {
+        recordEvents(events, recorder);
+    }
     const int exitCode = runEventLoop(events, clock);
+    if (recordPath != nullptr) {
+        const StateDigest digest = digestOf(game);
+        recorder.finish(digest);
+        std::fprintf(stderr, "replay: %" PRIu64 " frames recorded in %s, digest %016" PRIx64 "\n",
+                     recorder.frames(), recordPath, digest.combined());
+    }
     if (stats) {
         backend.waitUntilShown();
         const SdlDisplayBackend::PresentStats presented = backend.presentStats();
@@ -94,7 +117,13 @@ int run() {
 }  // namespace
 }  // namespace shardfall
 
-int main(int /*argc*/, char** /*argv*/) {
-    (void)shardfall::musicInitialised;
-    return shardfall::run();
+int main(int argc, char** argv) {
+    const char* recordPath = nullptr;
+    if (argc == 3 && std::strcmp(argv[1], "--record") == 0) {
+        recordPath = argv[2];
+    } else if (argc != 1) {
+        std::fprintf(stderr, "usage: shardfall [--record REPLAY_FILE]\n");
+        return 2;
+    }
+    return shardfall::run(recordPath);
 }

@@ -25,9 +25,15 @@ uint32_t tickCount() {
 
 }  // namespace
 
-void initMusic() {
+uint32_t initMusic() {
+    const uint32_t seed = tickCount();
+    initMusic(seed);
+    return seed;
+}
+
+void initMusic(uint32_t seed) {
     musicChangeRequested.store(0, std::memory_order_relaxed);
-    seedRandom(tickCount());
+    seedRandom(seed);
     musicTrack.store(randomBelow(4), std::memory_order_relaxed);
 }
 
