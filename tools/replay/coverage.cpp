@@ -57,9 +57,18 @@ uint64_t pieceKey(const Piece& piece) {
     return h;
 }
 
-// Whether a turn now would find its own place taken but room both one column left and right:
-// only then does the order of the two kicks matter.
-bool bothKicksOpen(const Game& game) {
+bool wellHintShown(const Board& board) {
+    for (const Cell& cell : board.cells) {
+        if (cell.shrink != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool turnWouldKickEitherWay(const Game& game) {
     if (game.board == nullptr) {
         return false;
     }
@@ -72,17 +81,6 @@ bool bothKicksOpen(const Game& game) {
            turned.fitsAt(well, game.pieceColumn - 1, game.pieceRow) &&
            turned.fitsAt(well, game.pieceColumn + 1, game.pieceRow);
 }
-
-bool wellHintShown(const Board& board) {
-    for (const Cell& cell : board.cells) {
-        if (cell.shrink != 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
 
 const char* Coverage::name(int event) {
     return NAMES[event];
@@ -116,7 +114,7 @@ void Coverage::beforeKey(const Game& game, bool down, uint32_t key) {
     before_ = snapshot(game);
     down_ = down;
     key_ = key;
-    bothKicksOpen_ = down && key == KEY_UP && bothKicksOpen(game);
+    bothKicksOpen_ = down && key == KEY_UP && turnWouldKickEitherWay(game);
     if (down && key == KEY_ENTER && hasFlag(game.state, SHOW_SCORES) && game.board) {
         const auto& records = game.highScores.records;
         const uint32_t score = static_cast<uint32_t>(game.board->score);

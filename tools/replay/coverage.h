@@ -53,6 +53,10 @@ enum CoverageEvent : int {
     COVERAGE_EVENTS
 };
 
+// Whether a turn now would find its own place taken but room both one column left and right:
+// only then does the order in which the two kicks are tried matter.
+bool turnWouldKickEitherWay(const Game& game);
+
 class Coverage {
   public:
     static const char* name(int event);
