@@ -224,7 +224,7 @@ void Maker::playPiece(Style style, bool showOff) {
                 steering = false;
             }
         }
-        if (showOff && bothKicks_ < 2 && turnWouldKickEitherWay(game())) {
+        if (bothKicks_ < 2 && turnWouldKickEitherWay(game())) {
             // A turn with room on both sides: the left kick wins.
             tap(KEY_UP);
             bothKicks_ += 1;
@@ -236,11 +236,6 @@ void Maker::playPiece(Style style, bool showOff) {
             steering = true;
         }
         frame();
-        if (std::getenv("MAKER_TRACE") != nullptr && piecesPlayed_ >= 9 && piecesPlayed_ <= 10) {
-            std::fprintf(stderr, "  col %d row %d y %d plan %d steer %d delay %d\n",
-                         game().pieceColumn, game().pieceRow, game().piece.yOffset, plan.column,
-                         steering ? 1 : 0, game().stateDelay);
-        }
         const bool spawned = game().stateDelay == 10;
         if (lastClear_ >= 2 && showOff && !gravityTurnShown_) {
             // Paused, the debris flies on: long enough for its gravity to turn round.
@@ -254,17 +249,6 @@ void Maker::playPiece(Style style, bool showOff) {
             tap(KEY_ENTER);
         }
         if (spawned) {
-            if (std::getenv("MAKER_DEBUG") != nullptr) {
-                const Board& b = *game().board;
-                std::fprintf(stderr, "piece %d plan %d/%d clear %d\n", piecesPlayed_, plan.turns,
-                             plan.column, lastClear_);
-                for (int y = 10; y < b.height; ++y) {
-                    for (int x = 0; x < b.width; ++x) {
-                        std::fputc(b.cellAt(x, y).solid ? '#' : '.', stderr);
-                    }
-                    std::fputc('\n', stderr);
-                }
-            }
             return;
         }
     }
@@ -273,6 +257,9 @@ void Maker::playPiece(Style style, bool showOff) {
 // The piece taken to each wall and turned there, where its own place may be taken and a kick
 // away from the wall, or no turn at all, is all there is.
 void Maker::kickAtWalls() {
+    while (game().stateDelay != 0 && playing()) {
+        frame();
+    }
     for (uint32_t key : {KEY_LEFT, KEY_RIGHT}) {
         for (int turn = 0; turn < 4; ++turn) {
             // Pushed against the wall in each of its four turns.
