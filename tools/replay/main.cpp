@@ -26,6 +26,7 @@
 #include "platform/png_writer.h"
 #include "platform/surface.h"
 #include "replay/replay_file.h"
+#include "scores/high_score_table.h"
 #include "session.h"
 
 using namespace shardfall;
@@ -133,11 +134,13 @@ std::string digestText(const StateDigest& d) {
 
 // What a golden file holds: per-field trails every N frames (each field's hash of every frame
 // so far, folded, so that a difference that comes and goes between two lines still shows),
-// frame checksums, the final digest and the events reached.
+// records.dat as written by then (its scratch record is in no digest), frame checksums, the
+// final digest and the events reached.
 struct Golden {
     uint64_t every = 500;
     std::map<uint64_t, std::array<uint64_t, FIELDS>> trails;
     std::map<uint64_t, uint64_t> pixels;
+    std::map<uint64_t, uint64_t> records;  // records.dat as the game left it on disk
     uint64_t endFrame = 0;
     std::array<uint64_t, FIELDS> end{};
     std::string reaches;
@@ -185,6 +188,10 @@ bool readGolden(const std::string& path, Golden& golden, std::string& error) {
             ok = frame > 0;
         } else if (kind == "trail") {
             ok = readFields(line, golden.trails[frame]);
+        } else if (kind == "records") {
+            std::string hex;
+            ok = static_cast<bool>(line >> hex) && hex.size() == 16;
+            golden.records[frame] = std::strtoull(hex.c_str(), nullptr, 16);
         } else if (kind == "pixels") {
             std::string hex;
             ok = static_cast<bool>(line >> hex) && hex.size() == 16;
@@ -245,6 +252,17 @@ std::set<uint64_t> framesWorthHashing(const Coverage& coverage, uint64_t frames)
     return chosen;
 }
 
+uint64_t recordsFileHash() {
+    uint64_t h = 0xCBF29CE484222325ull;
+    if (std::FILE* f = std::fopen(RECORDS_FILE_NAME, "rb")) {
+        for (int c = std::fgetc(f); c != EOF; c = std::fgetc(f)) {
+            h = (h ^ static_cast<uint64_t>(c)) * 0x100000001B3ull;
+        }
+        std::fclose(f);
+    }
+    return h;
+}
+
 class Player {
   public:
     explicit Player(const Options& options) : o_(options) {}
@@ -252,6 +270,7 @@ class Player {
 
   private:
     void afterFrame();
+    void checkRecordsFile(uint64_t frame);
     void reportStateDifference(uint64_t frame, const std::array<uint64_t, FIELDS>& expected);
 
     const Options& o_;
@@ -266,6 +285,8 @@ class Player {
     std::array<uint64_t, FIELDS> trail_{};
     std::map<uint64_t, std::array<uint64_t, FIELDS>> trails_;
     std::map<uint64_t, uint64_t> pixels_;
+    std::map<uint64_t, uint64_t> records_;
+    bool recordsDiffer_ = false;
     std::set<uint64_t> hashFrames_;
     uint64_t every_ = 0;
     bool hashAll_ = false;
@@ -283,6 +304,16 @@ void Player::reportStateDifference(uint64_t frame, const std::array<uint64_t, FI
     }
 }
 
+void Player::checkRecordsFile(uint64_t frame) {
+    const uint64_t hash = recordsFileHash();
+    records_[frame] = hash;
+    const auto it = golden_.records.find(frame);
+    if (checking_ && !recordsDiffer_ && it != golden_.records.end() && it->second != hash) {
+        recordsDiffer_ = true;
+        std::printf("DIFFERS: frame %" PRIu64 ": records.dat as written differs\n", frame);
+    }
+}
+
 void Player::afterFrame() {
     const uint64_t frame = session_.frames();
     const StateDigest digest = digestOf(session_.game());
@@ -290,6 +321,7 @@ void Player::afterFrame() {
         trail_[i] = (trail_[i] ^ digest.fields[i]) * 0x100000001B3ull + frame;
     }
     if (every_ != 0 && frame % every_ == 0) {
+        checkRecordsFile(frame);
         if (!o_.writeGolden.empty()) {
             trails_[frame] = trail_;
         }
@@ -388,6 +420,7 @@ int Player::run() {
 
     const uint64_t frames = session_.frames();
     const StateDigest digest = digestOf(game);
+    checkRecordsFile(frames);
     std::printf("end %" PRIu64 " digest %s\n", frames, digestText(digest).c_str());
     int result = 0;
     if (!replay_.endDigest) {
@@ -428,7 +461,7 @@ int Player::run() {
             std::printf("DIFFERS: reaches   %s\n        the golden %s\n",
                         coverage_.reached().c_str(), golden_.reaches.c_str());
         }
-        if (differs_ || pixelsDiffer_) {
+        if (differs_ || pixelsDiffer_ || recordsDiffer_) {
             std::printf("FAILED: the run differs from %s\n", o_.check.c_str());
             return 1;
         }
@@ -442,6 +475,11 @@ int Player::run() {
         out << "every " << every_ << "\n";
         for (const auto& [frame, trail] : trails_) {
             out << "trail " << frame << fieldsText(trail) << "\n";
+        }
+        for (const auto& [frame, hash] : records_) {
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "%016" PRIx64, hash);
+            out << "records " << frame << " " << hex << "\n";
         }
         for (uint64_t frame : chosen) {
             char hex[24];
