@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
 """Writes the seed files of the fuzz targets into fuzz/corpus/: a few small valid inputs and
-broken variants of them. The output is committed; run this again only to change the seeds."""
+broken variants of them. The output is committed; run this again only to change the seeds.
+The bitmap seeds named tool-* are files as ImageMagick writes them (convert of an 8 × 6
+picture with -type TrueColor, TrueColorAlpha, TrueColor -define bmp:subtype=RGB565,
+Palette -compress none, Bilevel, and Palette into BMP2:, and a 6 × 20 gradient with
+-type Palette, which ImageMagick compresses), made once and kept."""
 import os
 import struct
 

@@ -6,6 +6,8 @@
 #include "platform/atomic_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +43,86 @@ bool writeAll(int fd, std::span<const std::byte> bytes) {
     return true;
 }
 
+// Links followed before giving up; the kernel's own limit for a path is 40.
+constexpr int MAX_LINK_HOPS = 40;
+
+// Follows `path` through symbolic links to the name of the file itself, so that a file kept
+// elsewhere through a link is replaced there and the link stays. The name found may not exist
+// yet (a dangling link: its target is created). False for a loop of links or a name too long.
+bool followLinks(const char* path, char (&resolved)[PATH_MAX]) {
+    const std::size_t length = std::strlen(path);
+    if (length >= sizeof resolved) {
+        return false;
+    }
+    std::memcpy(resolved, path, length + 1);
+    for (int hop = 0; hop < MAX_LINK_HOPS; ++hop) {
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(resolved, target, sizeof target);
+        if (n < 0) {
+            // Not a link (EINVAL), nothing there yet, or a folder on the way that is missing or
+            // closed: the name is final, and the steps that follow report what is wrong with it.
+            return true;
+        }
+        const auto size = static_cast<std::size_t>(n);
+        if (size >= sizeof target) {
+            return false;
+        }
+        // An absolute link replaces the whole name; a relative one is read from the link's own
+        // folder.
+        std::size_t keep = 0;
+        if (target[0] != '/') {
+            const char* slash = std::strrchr(resolved, '/');
+            keep = slash == nullptr ? 0 : static_cast<std::size_t>(slash - resolved) + 1;
+        }
+        if (keep + size >= sizeof resolved) {
+            return false;
+        }
+        std::memcpy(resolved + keep, target, size);
+        resolved[keep + size] = '\0';
+    }
+    return false;
+}
+
+// The temporary file of `path` has one fixed name, `<path>.tmp`, rather than one per process or
+// per save: a save killed half-way leaves at most that one file, and the next save takes it over.
+// Within the game two saves never meet, as the game saves from its main thread only. Two copies
+// of the game started in one folder could meet, so the writer holds an exclusive lock on the
+// temporary file from before it is emptied until it has been renamed into place; a save that
+// finds the lock taken fails, as if the disk were busy, and the other copy's table is the one
+// written. Returns the file opened, locked and empty, or -1.
+int openTemporary(const char* temporary) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        // Not emptied at open: until the lock is ours this may be another copy's save in
+        // progress. O_NONBLOCK keeps a pipe put in its place from stopping the game.
+        const int fd =
+            openRetrying(temporary, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+        if (fd < 0) {
+            return -1;
+        }
+        // A file system that keeps no locks at all still gets its saves, unguarded against a
+        // second copy.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            ::close(fd);
+            return -1;
+        }
+        // The lock belongs to the file, not to its name: between the open and the lock the
+        // holder may have renamed this file into place or removed it. Only the file that is
+        // still under the temporary name may be written.
+        struct stat opened;
+        struct stat named;
+        if (::fstat(fd, &opened) == 0 && ::lstat(temporary, &named) == 0 &&
+            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
+            if (S_ISREG(opened.st_mode) && ::ftruncate(fd, 0) == 0) {
+                return fd;
+            }
+            ::close(fd);
+            return -1;
+        }
+        ::close(fd);
+    }
+    return -1;
+}
+
 // The rename is only durable once the folder's entry is on disk too. Some file systems refuse
 // fsync on a folder; by then the new file is in place and there is nothing left to undo, so
 // this is done on a best-effort basis.
@@ -73,9 +155,13 @@ FileReadResult readFileHead(const char* path, std::span<std::byte> buffer) {
         return {FileReadStatus::NotOpened, 0};
     }
     struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool known = ::fstat(fd, &info) == 0;
+    if (!known || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return {FileReadStatus::Failed, 0};
+        // Elsewhere a folder cannot be opened as a file at all, so here it counts as not opened
+        // either; a pipe or a device opens, but is not read.
+        const bool folder = known && S_ISDIR(info.st_mode);
+        return {folder ? FileReadStatus::NotOpened : FileReadStatus::Failed, 0};
     }
     std::size_t done = 0;
     while (done < buffer.size()) {
@@ -102,22 +188,27 @@ std::optional<std::uint64_t> plainFileSize(const char* path) {
 }
 
 bool writeFileAtomically(const char* path, std::span<const std::byte> bytes) {
-    if (::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+    char target[PATH_MAX];
+    if (!followLinks(path, target)) {
         return false;
     }
+    // Only a plain file is ever replaced: a folder, a pipe or a device in its place stays.
     struct stat old;
-    const bool replacing = ::stat(path, &old) == 0 && S_ISREG(old.st_mode);
+    const bool replacing = ::stat(target, &old) == 0;
+    if (!replacing && errno != ENOENT) {
+        return false;
+    }
+    if (replacing &&
+        (!S_ISREG(old.st_mode) || ::faccessat(AT_FDCWD, target, W_OK, AT_EACCESS) != 0)) {
+        return false;
+    }
 
-    // One temporary name per process, so two copies of the program in one folder never write
-    // into the same temporary file. A leftover from a killed process is simply replaced.
-    char temporary[4096];
-    const int length = std::snprintf(temporary, sizeof temporary, "%s.%ld.tmp", path,
-                                     static_cast<long>(::getpid()));
+    char temporary[PATH_MAX];
+    const int length = std::snprintf(temporary, sizeof temporary, "%s.tmp", target);
     if (length < 0 || static_cast<std::size_t>(length) >= sizeof temporary) {
         return false;
     }
-    ::unlink(temporary);
-    const int fd = openRetrying(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = openTemporary(temporary);
     if (fd < 0) {
         return false;
     }
@@ -125,14 +216,15 @@ bool writeFileAtomically(const char* path, std::span<const std::byte> bytes) {
         // Not checked: on a file system without permission bits the data matters more.
         ::fchmod(fd, old.st_mode & 07777);
     }
-    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    // close can report a delayed write error (NFS, a full disk); it counts as a failed write.
-    written = ::close(fd) == 0 && written;
-    if (!written || ::rename(temporary, path) != 0) {
+    // Renamed while the lock is still held, so no other copy can empty the file in between. A
+    // delayed write error (NFS, a full disk) shows at fsync, before the rename.
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0 || ::rename(temporary, target) != 0) {
         ::unlink(temporary);
+        ::close(fd);
         return false;
     }
-    syncFolderOf(path);
+    ::close(fd);
+    syncFolderOf(target);
     return true;
 }
 

@@ -1,7 +1,7 @@
 // Rasterised text for the software drawing contexts. One monospace face (DejaVu Sans Mono,
 // found through fontconfig) is scaled so that every glyph advances exactly the requested width
-// and its ascender and descender fill the requested height; the coverage of the printable
-// ASCII glyphs is kept per (height, width), so drawing the same sizes again allocates nothing.
+// and its ascender and descender fill the requested height; the coverage of the glyphs of the
+// game's code page is kept per (height, width), so drawing the same sizes again allocates nothing.
 #pragma once
 
 #include <array>
@@ -23,12 +23,17 @@ struct GlyphImage {
     const uint8_t* coverage = nullptr;  // width × height bytes, row after row
 };
 
-// Every printable ASCII glyph at one size. Other bytes have an empty image: they draw
-// nothing but still take their advance.
+// The Unicode character a byte of the game's texts stands for: printable ASCII as it is, and
+// the bytes from 0x80 up in Windows-1251, the code page all the game's texts are written in
+// (names in the records file among them). 0 for control bytes and the one unassigned byte.
+char32_t CharacterOfByte(unsigned char byte);
+
+// Every glyph of the game's code page at one size. Bytes without a glyph have an empty image:
+// they draw nothing but still take their advance.
 class GlyphSet {
   public:
     static constexpr int FIRST_CHAR = 32;
-    static constexpr int LAST_CHAR = 126;
+    static constexpr int LAST_CHAR = 255;
 
     int cellHeight() const { return cellHeight_; }
     int advance() const { return advance_; }
@@ -37,7 +42,7 @@ class GlyphSet {
     int minLeft() const { return minLeft_; }
 
     const GlyphImage& glyph(unsigned char c) const {
-        return (c >= FIRST_CHAR && c <= LAST_CHAR) ? glyphs_[c - FIRST_CHAR] : empty_;
+        return c >= FIRST_CHAR ? glyphs_[c - FIRST_CHAR] : empty_;
     }
 
   private:

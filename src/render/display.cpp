@@ -62,22 +62,6 @@ void paintTileSheet() {
     }
 }
 
-// A pipe or a device in the picture's place is refused unopened: opening a pipe that has no
-// writer would hold up the start (and every restore) for good.
-bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
-    const std::optional<uint64_t> size = plainFileSize(fileName);
-    if (!size || *size > BITMAP_FILE_SIZE_LIMIT) {
-        return false;
-    }
-    try {
-        bytes.resize(static_cast<size_t>(*size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    const FileReadResult read = readFileHead(fileName, std::as_writable_bytes(std::span(bytes)));
-    return read.status == FileReadStatus::Read && read.size == bytes.size();
-}
-
 }  // namespace
 
 int InitDisplay(DisplayBackend& backend, Game& game) {
@@ -172,20 +156,15 @@ int ConfigureSurfaces(Game& game) {
 }
 
 int LoadBitmapFile(Surface& surface, const char* fileName) {
-    std::vector<uint8_t> file;
-    if (!readWholeFile(fileName, file)) {
-        return 0;
-    }
-    const std::optional<DibPicture> picture = ReadBitmapFile(file);
+    // The picture comes cut to the part StretchDIBits takes for the source rectangle
+    // (0, 0, 256, 256); a smaller one is stretched to fill the surface.
+    const std::optional<BackgroundPicture> picture = LoadBackgroundPicture(fileName);
     if (!picture) {
         return 0;
     }
     if (DrawContext* dc = surface.getDC()) {
-        // A picture smaller than 256 × 256 is stretched to fill it; a larger one shows its
-        // top-left corner.
-        const Rect src{0, 0, std::min(picture->width, BACKGROUND_SIDE),
-                       std::min(std::abs(picture->height), BACKGROUND_SIDE)};
-        dc->stretchDIBits(Rect{0, 0, BACKGROUND_SIDE, BACKGROUND_SIDE}, src, *picture);
+        dc->stretchDIBits(Rect{0, 0, BACKGROUND_SIDE, BACKGROUND_SIDE},
+                          Rect{0, 0, picture->width, picture->height}, picture->dib());
         surface.releaseDC(dc);
     }
     return 1;

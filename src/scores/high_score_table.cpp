@@ -30,9 +30,10 @@ HighScoreTable::~HighScoreTable() {
 
 void HighScoreTable::load() {
     // The file is read into a copy first. A file that ends early still fills the leading bytes
-    // of the table, as it always has; but when the read itself goes wrong (records.dat is a
-    // folder, the disk reports an error) nothing of it is taken, because a table patched with
-    // whatever arrived before the error would be saved back as if it were real.
+    // of the table, as it always has; but when the read itself goes wrong (a pipe or a device in
+    // its place, the disk reports an error) nothing of it is taken, because a table patched with
+    // whatever arrived before the error would be saved back as if it were real. A folder in its
+    // place cannot be opened, like a missing file, and gives the default table.
     std::byte bytes[sizeof records];
     const FileReadResult result = readFileHead(RECORDS_FILE_NAME, bytes);
     if (result.status == FileReadStatus::Read) {

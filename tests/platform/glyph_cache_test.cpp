@@ -85,7 +85,8 @@ TEST(GlyphCache, EveryGlyphLiesWithinItsCellHeight) {
             EXPECT_GE(g.left, set->minLeft());
         }
         EXPECT_EQ(set->glyph(' ').width, 0);
-        EXPECT_EQ(set->glyph(0x80).width, 0);
+        EXPECT_EQ(set->glyph(0x98).width, 0);  // the one byte Windows-1251 leaves unassigned
+        EXPECT_EQ(set->glyph(0x7F).width, 0);
         EXPECT_EQ(set->glyph('\n').width, 0);
     }
 }

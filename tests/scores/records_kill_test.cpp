@@ -24,7 +24,7 @@
 namespace shardfall {
 namespace {
 
-constexpr int KILLS = 120;
+constexpr int KILLS = 100;
 constexpr int BASE_SCORE = 2000;
 
 // Saves forever, each time with place 1 carrying the next count in its score, lines and seconds.
@@ -80,23 +80,23 @@ TEST(RecordsKill, EveryKillLeavesAWholeTable) {
         ASSERT_GE(count, lastCount) << "kill " << kill;
         lastCount = count;
 
-        // A child killed between creating and renaming its temporary file leaves that file
-        // behind, under its own name and nowhere else.
-        const std::string leftover = "records.dat." + std::to_string(child) + ".tmp";
+        // A child killed inside a save may leave its temporary file; the next save takes that
+        // same file over, so however many kills there were, at most one lies beside the table.
+        int temporaries = 0;
         for (const std::string& name : folder.entries()) {
-            if (name == leftover) {
-                ++killedMidSave;
-                std::filesystem::remove(name);
-            } else {
-                ASSERT_EQ(name, "records.dat");
+            if (name != RECORDS_FILE_NAME) {
+                ASSERT_TRUE(name.starts_with("records.dat.") && name.ends_with(".tmp")) << name;
+                ++temporaries;
             }
         }
+        ASSERT_LE(temporaries, 1) << "kill " << kill;
+        killedMidSave += temporaries;
         table.load();
     }
     // The kills did land inside saves, and the children did get saves through.
     EXPECT_GT(killedMidSave, 0);
     EXPECT_GT(lastCount, 0);
-    std::printf("%d kills, %d inside a save, %d saves completed\n", KILLS, killedMidSave,
+    std::printf("%d kills, %d left a temporary file, %d saves completed\n", KILLS, killedMidSave,
                 lastCount);
 }
 
