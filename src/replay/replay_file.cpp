@@ -1,5 +1,7 @@
 #include "replay/replay_file.h"
 
+#include "platform/atomic_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -300,14 +302,14 @@ bool decodeReplay(const std::vector<uint8_t>& bytes, Replay& replay, std::string
 }
 
 std::optional<std::vector<uint8_t>> readRecordsFile(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
+    std::byte bytes[REPLAY_RECORDS_MAX];
+    const FileReadResult result = readFileHead(path, bytes);
+    if (result.status != FileReadStatus::Read) {
         return std::nullopt;
     }
-    std::vector<uint8_t> bytes(REPLAY_RECORDS_MAX);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    std::fclose(file);
-    return bytes;
+    std::vector<uint8_t> out(result.size);
+    std::memcpy(out.data(), bytes, result.size);
+    return out;
 }
 
 bool readReplayFile(const std::string& path, Replay& replay, std::string& error) {

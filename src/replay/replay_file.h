@@ -56,7 +56,8 @@ struct Replay {
 std::vector<uint8_t> encodeReplay(const Replay& replay);
 // Fills the replay, or returns false with a message naming what is wrong and where.
 bool decodeReplay(const std::vector<uint8_t>& bytes, Replay& replay, std::string& error);
-// The first 308 bytes of a records.dat as a game starts from it; none when it cannot be read.
+// The first 308 bytes of a records.dat as a game starts from it; none when it cannot be read
+// (the game could then not write one either, or it would have made its default table).
 std::optional<std::vector<uint8_t>> readRecordsFile(const char* path);
 // Reads a file of at most 64 MiB and decodes it.
 bool readReplayFile(const std::string& path, Replay& replay, std::string& error);

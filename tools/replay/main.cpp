@@ -377,11 +377,6 @@ int Player::run() {
     for (const auto& [frame, hash] : golden_.pixels) {
         hashFrames_.insert(frame);
     }
-    if (!replay_.records) {
-        std::fprintf(stderr,
-                     "shardfall-replay: the game had no records.dat it could read; played with "
-                     "none, which the game here creates\n");
-    }
     if (!session_.start(replay_, error)) {
         std::fprintf(stderr, "shardfall-replay: %s\n", error.c_str());
         return 2;

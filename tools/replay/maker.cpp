@@ -118,7 +118,7 @@ class Maker {
         replay_.seed = seed;
         replay_.records = std::move(records);
         std::string error;
-        if (!session_.start(replay_, error)) {
+        if (!session_.start(replay_, error, !replay_.records)) {
             std::fprintf(stderr, "replay_maker: %s\n", error.c_str());
             return false;
         }

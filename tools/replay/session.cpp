@@ -65,7 +65,7 @@ ReplaySession::~ReplaySession() {
     }
 }
 
-bool ReplaySession::start(const Replay& replay, std::string& error) {
+bool ReplaySession::start(const Replay& replay, std::string& error, bool firstStart) {
     std::string pattern = (fs::temp_directory_path() / "shardfall-replay-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         error = "cannot make a scratch folder in " + fs::temp_directory_path().string();
@@ -74,8 +74,12 @@ bool ReplaySession::start(const Replay& replay, std::string& error) {
     previous_ = fs::current_path();
     folder_ = pattern;
     fs::current_path(folder_);
+    // A game that found no records.dat it could read had no way to write one either: a folder
+    // in its place does the same here, a default table at every look and no save.
+    std::error_code folderError;
     if (!writeFile(BackgroundFileName, backgroundPicture()) ||
-        (replay.records && !writeFile(RECORDS_FILE_NAME, *replay.records))) {
+        (replay.records ? !writeFile(RECORDS_FILE_NAME, *replay.records)
+                        : !firstStart && !fs::create_directory(RECORDS_FILE_NAME, folderError))) {
         error = "cannot write into the scratch folder " + folder_.string();
         return false;
     }

@@ -25,8 +25,10 @@ class ReplaySession {
     ReplaySession(const ReplaySession&) = delete;
     ReplaySession& operator=(const ReplaySession&) = delete;
 
-    // False with a message when the scratch folder or the display cannot be had.
-    bool start(const Replay& replay, std::string& error);
+    // False with a message when the scratch folder or the display cannot be had. A first start
+    // (for a new recording) leaves the folder without records.dat, so the game makes its default
+    // table there.
+    bool start(const Replay& replay, std::string& error, bool firstStart = false);
 
     // A key press or release as the window hands it over.
     void key(bool down, uint32_t key);
