@@ -5,7 +5,6 @@
 
 #include "platform/sdl/sdl_clock.h"
 #include "platform/sdl/sdl_keys.h"
-#include "platform/sdl/sdl_video_gate.h"
 #include "platform/tick_clock.h"
 
 namespace shardfall {
@@ -65,11 +64,10 @@ void WindowEventDispatcher::setActive(bool active) {
 
 int runEventLoop(const WindowEvents& events, TickClock& clock) {
     WindowEventDispatcher dispatcher(events);
-    VideoGate& gate = VideoGate::instance();
     SDL_Event event;
     for (;;) {
         // Pending events go first: like a window timer's message, a tick waits behind them.
-        gate.pumpEvents();
+        SDL_PumpEvents();
         while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
             if (!dispatcher.dispatch(event)) {
                 return 0;
@@ -81,8 +79,7 @@ int runEventLoop(const WindowEvents& events, TickClock& clock) {
             continue;
         }
         // Events wait for the next deadline: the game only moves on a tick, so reading them
-        // earlier would change nothing, and waiting in SDL's own event wait would read the
-        // window system's events beside the presenting thread.
+        // earlier would change nothing.
         std::this_thread::sleep_for(clock.timeUntilNextTick(now));
     }
 }

@@ -21,6 +21,7 @@
 #include "app/replay_recording.h"
 #include "app/run_stats.h"
 #include "audio/music.h"
+#include "audio/sound.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/keyboard.h"
@@ -48,6 +49,7 @@ const uint32_t randomSeed = initMusic();
 void startSound() {
     std::unique_ptr<AudioDevice> device = openSdlAudioDevice();
     if (device) {
+        loadSounds(*device);
         setAudioDevice(device.release());
     }
 }
@@ -70,7 +72,7 @@ int run(const char* recordPath) {
     TickClock clock(monotonicNow());
     std::optional<RunStats> stats;
     if (RunStats::requested(std::getenv("SHARDFALL_STATS"))) {
-        stats.emplace(monotonicNow(), cpuTimesNow());
+        stats.emplace(monotonicNow(), cpuTimesNow(), processAge());
     }
     WindowEvents events;
     events.onTick = [&stats] {
@@ -100,10 +102,9 @@ int run(const char* recordPath) {
                      recorder.frames(), recordPath, digest.combined());
     }
     if (stats) {
-        backend.waitUntilShown();
-        const SdlDisplayBackend::PresentStats presented = backend.presentStats();
+        const SdlDisplayBackend::PresentStats& presented = backend.presentStats();
         const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
-                                           clock.restarts()};
+                                           clock.restarts(), presented.firstShownAt};
         const Board& board = *DisplayBoard();
         stats->report(stderr, monotonicNow(), cpuTimesNow(), shown,
                       {ScreenWidth, ScreenHeight, board.elapsedSeconds, board.score, board.lines});

@@ -1,8 +1,13 @@
 #include "app/run_stats.h"
 
 #include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace shardfall {
 
@@ -49,9 +54,9 @@ void RunStats::report(std::FILE* out, Duration now, CpuTimes cpuNow, const Prese
     const double active = seconds(activeTime(now));
     const double frames = static_cast<double>(frames_);
     const double shownFrames = static_cast<double>(shown.shownFrames);
-    // Frames are shown on a thread of their own, so the ticks' time is all composing.
+    // Every tick presents the frame it composed, so its time is composing and presenting.
     const double presenting = seconds(shown.presentTime);
-    const double composing = seconds(tickTime_);
+    const double composing = seconds(tickTime_) - presenting;
     const double cpu = cpuNow.process - cpuAtStart_.process;
     const double mainThreadCpu = cpuNow.mainThread - cpuAtStart_.mainThread;
 
@@ -63,6 +68,10 @@ void RunStats::report(std::FILE* out, Duration now, CpuTimes cpuNow, const Prese
     std::fprintf(out, "stats shown=%llu shown_per_s=%.2f left_out=%llu\n",
                  static_cast<unsigned long long>(shown.shownFrames), perSecond(shownFrames, active),
                  static_cast<unsigned long long>(shown.leftOutFrames));
+    if (shown.firstShownAt != Duration::zero()) {
+        const Duration firstFrame = processAgeAtStart_ + (shown.firstShownAt - start_);
+        std::fprintf(out, "stats first_frame_ms=%.0f\n", 1000.0 * seconds(firstFrame));
+    }
     std::fprintf(out, "stats compose_ms_per_tick=%.3f compose_core_pct=%.1f\n",
                  frames > 0 ? 1000.0 * composing / frames : 0.0, percentOf(composing, ran));
     std::fprintf(out, "stats present_ms_per_frame=%.3f present_core_pct=%.1f\n",
@@ -87,6 +96,31 @@ RunStats::CpuTimes cpuTimesNow() {
         return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
     };
     return {seconds(RUSAGE_SELF), seconds(RUSAGE_THREAD)};
+}
+
+RunStats::Duration processAge() {
+    // The 22nd field of the process's stat line, counted from the state that follows the
+    // parenthesised name as the 3rd: its start in clock ticks after boot.
+    std::ifstream statFile("/proc/self/stat");
+    std::string line;
+    std::getline(statFile, line);
+    const size_t nameEnd = line.rfind(')');
+    if (nameEnd == std::string::npos) {
+        return {};
+    }
+    std::istringstream fields(line.substr(nameEnd + 2));
+    std::string field;
+    for (int i = 3; i < 22 && fields >> field; ++i) {
+    }
+    unsigned long long startTicks = 0;
+    timespec now{};
+    if (!(fields >> startTicks) || clock_gettime(CLOCK_BOOTTIME, &now) != 0) {
+        return {};
+    }
+    const auto sinceBoot = std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    const auto started = std::chrono::duration<double>(static_cast<double>(startTicks) /
+                                                       static_cast<double>(sysconf(_SC_CLK_TCK)));
+    return std::chrono::duration_cast<RunStats::Duration>(sinceBoot - started);
 }
 
 }  // namespace shardfall

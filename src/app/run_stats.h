@@ -1,7 +1,8 @@
 // What one run of the game cost, for measuring it on a given display: frames composed, frames
-// shown and left out, the time spent composing and presenting them, and the CPU time of the
-// whole process and of its main thread, which runs the game without the presenting. Kept only
-// when the SHARDFALL_STATS environment variable asks for it.
+// shown and left out, the time spent composing and presenting them, how long after the process
+// started the first frame was shown, and the CPU time of the whole process and of its main
+// thread, which composes and presents every frame. Kept only when the SHARDFALL_STATS
+// environment variable asks for it.
 #pragma once
 
 #include <chrono>
@@ -20,6 +21,8 @@ class RunStats {
         uint64_t leftOutFrames = 0;
         Duration presentTime{};
         uint64_t scheduleRestarts = 0;
+        // When the first frame was on the screen, on the clock of start and now; zero if never.
+        Duration firstShownAt{};
     };
 
     // Where the game stood when the run ended.
@@ -40,10 +43,11 @@ class RunStats {
     // True when the variable is set to anything but empty or "0".
     static bool requested(const char* environmentValue);
 
-    // Made on the main thread.
-    RunStats(Duration start, CpuTimes cpuAtStart) : start_(start), cpuAtStart_(cpuAtStart) {}
+    // Made on the main thread, when the process has been running for processAge.
+    RunStats(Duration start, CpuTimes cpuAtStart, Duration processAge = {})
+        : start_(start), cpuAtStart_(cpuAtStart), processAgeAtStart_(processAge) {}
 
-    // One tick composed a frame in this much time, its hand-over to the presenter included.
+    // One tick composed a frame in this much time, its present included.
     void frameComposed(Duration cost) {
         ++frames_;
         tickTime_ += cost;
@@ -62,6 +66,7 @@ class RunStats {
   private:
     Duration start_;
     CpuTimes cpuAtStart_;
+    Duration processAgeAtStart_;
     uint64_t frames_ = 0;
     Duration tickTime_{};
     bool active_ = false;
@@ -71,5 +76,8 @@ class RunStats {
 
 // The CPU times so far, the calling thread's as the main thread's.
 RunStats::CpuTimes cpuTimesNow();
+
+// How long ago this process started (to the kernel's clock tick), zero where unknown.
+RunStats::Duration processAge();
 
 }  // namespace shardfall

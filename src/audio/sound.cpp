@@ -1,10 +1,26 @@
 #include "audio/sound.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/audio_device.h"
 
 namespace shardfall {
+
+namespace {
+
+// Every effect the game plays: a landing that clears no row, one to three rows, four rows; the
+// rare one-cell piece; the end of a game.
+constexpr const char* EFFECTS[] = {"pop.wav", "xplode2.wav", "explode.wav", "gem.wav",
+                                   "EXORCISM.wav"};
+
+}  // namespace
+
+void loadSounds(AudioDevice& device) {
+    for (const char* name : EFFECTS) {
+        device.loadEffect(hostPath(std::string("Sounds\\") + name));
+    }
+}
 
 void playSound(const char* name) {
     char path[256];

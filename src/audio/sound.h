@@ -3,6 +3,11 @@
 
 namespace shardfall {
 
+class AudioDevice;
+
+// Reads the game's five effects into the device, so that no frame ever waits for the disk.
+void loadSounds(AudioDevice& device);
+
 // Plays "Sounds\" + name asynchronously; a new effect cuts off the one still playing.
 void playSound(const char* name);
 

@@ -12,6 +12,9 @@ class AudioDevice {
   public:
     virtual ~AudioDevice() = default;
 
+    // Reads an effect ahead of its first play, so that playing it later reads no file. A missing
+    // file is remembered as the default sound.
+    virtual void loadEffect(std::string_view /*path*/) {}
     // Starts the effect and returns at once. A missing file plays a short default sound.
     virtual void playEffect(std::string_view path) = 0;
 

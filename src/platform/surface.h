@@ -55,7 +55,7 @@ struct LockedPixels {
 
 // Receives the front buffer after every flip: the window system's side of the primary surface.
 class FramePresenter {
-public:
+  public:
     virtual ~FramePresenter() = default;
     virtual void present(const LockedPixels& front) = 0;
 };
@@ -64,7 +64,7 @@ public:
 // empty, inverted or not wholly inside the destination draws nothing, and so does a source
 // rectangle that is not wholly inside its surface.
 class Surface {
-public:
+  public:
     virtual ~Surface() = default;
 
     virtual int width() const = 0;
@@ -98,7 +98,7 @@ public:
 
 // The in-memory implementation used on every platform without DirectDraw.
 class SoftwareSurface final : public Surface {
-public:
+  public:
     SoftwareSurface(int width, int height);
     ~SoftwareSurface() override;
     SoftwareSurface(const SoftwareSurface&) = delete;
@@ -114,8 +114,7 @@ public:
     SurfaceResult setColorKey(uint32_t key) override;
     uint32_t colorKey() const { return colorKey_; }
 
-    SurfaceResult bltFast(int x, int y, Surface& src, const Rect& srcRect,
-                          uint32_t flags) override;
+    SurfaceResult bltFast(int x, int y, Surface& src, const Rect& srcRect, uint32_t flags) override;
     SurfaceResult blt(const Rect& dstRect, Surface& src, const Rect* srcRect,
                       uint32_t flags) override;
     SurfaceResult lock(LockedPixels& out) override;
@@ -131,22 +130,51 @@ public:
     // kept until restore() replaces them with junk.
     void markLost() { lost_ = true; }
 
-    // Direct pixel access for tests, tools and the other software back ends.
+    // Direct pixel access for tests, tools and the other software back ends. Writable access
+    // counts as a change of the pixels (see version()).
     uint32_t pixel(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
-    void setPixel(int x, int y, uint32_t rgb) { pixels_[static_cast<size_t>(y) * width_ + x] = rgb; }
-    uint32_t* row(int y) { return pixels_.data() + static_cast<size_t>(y) * width_; }
+    void setPixel(int x, int y, uint32_t rgb) {
+        touch();
+        pixels_[static_cast<size_t>(y) * width_ + x] = rgb;
+    }
+    uint32_t* row(int y) {
+        touch();
+        return pixels_.data() + static_cast<size_t>(y) * width_;
+    }
     const uint32_t* row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
     int pitch() const { return width_ * 4; }
+
+    // Grows with every possible change of the pixels or the colour key: writable access, lock,
+    // drawing context, copies into the surface, restore, flip. What is derived from the pixels
+    // (the opaque runs, the stretched rows) is rebuilt when it no longer matches.
+    uint64_t version() const { return version_; }
 
     // The pattern that restore() leaves: visible junk, so a missing repaint shows.
     static uint32_t junkPixel(int x, int y);
 
-private:
+  private:
     bool containsRect(const Rect& r) const;
+    void touch() { ++version_; }
+    const uint8_t* opaqueRuns();
+    const uint32_t* stretchedRows(const Rect& srcRect, int dstWidth);
 
     int width_;
     int height_;
     std::vector<uint32_t> pixels_;
+    uint64_t version_ = 0;
+
+    // For keyed copies from this surface: for every pixel, the length of the run of pixels from
+    // it to the right, within its row, that are all key-coloured or all not (at most 255).
+    // A keyed copy then moves whole runs instead of testing pixel by pixel.
+    std::vector<uint8_t> runs_;
+    uint64_t runsVersion_ = UINT64_MAX;
+
+    // For stretched copies from this surface: the source rows stretched to the last destination
+    // width, so that repeating the same stretch is one plain row copy per destination row.
+    std::vector<uint32_t> stretched_;
+    uint64_t stretchedVersion_ = UINT64_MAX;
+    Rect stretchedSource_;
+    int stretchedWidth_ = 0;
     uint32_t colorKey_ = 0;
     bool lost_ = false;
     bool locked_ = false;

@@ -48,18 +48,18 @@ TEST(RunStats, ActiveTimeLeavesOutTheTimeWithoutFocus) {
     EXPECT_NE(log.find("stats at_s=6.000 active=1 frames=1\n"), std::string::npos) << log;
 }
 
-// Two seconds of run, one of them active, with 100 frames composed in 100 ms, 50 of which were
-// shown, beside the ticks, at 4 ms apiece: presenting took 200 ms.
+// Two seconds of run, one of them active, started 150 ms after the process: 100 ticks composed
+// frames at 1 ms apiece and presented 50 of them at 4 ms apiece, the first at 0.1 s.
 TEST(RunStats, ReportSeparatesComposingFromPresenting) {
-    RunStats stats(0s, {1.0, 0.2});
+    RunStats stats(0s, {1.0, 0.2}, 150ms);
     std::FILE* devNull = std::fopen("/dev/null", "w");
     ASSERT_NE(devNull, nullptr);
     stats.activated(true, 1s, devNull);
     std::fclose(devNull);
     for (int i = 0; i < 100; ++i) {
-        stats.frameComposed(i < 50 ? 2ms : 0ms);
+        stats.frameComposed(i % 2 == 0 ? 5ms : 1ms);
     }
-    const RunStats::Presentation shown{50, 50, 200ms, 2};
+    const RunStats::Presentation shown{50, 50, 200ms, 2, 100ms};
     const std::string report = captured([&](std::FILE* out) {
         stats.report(out, 2s, {1.5, 0.45}, shown, {1920, 1080, 0.99, 300, 2});
     });
@@ -67,6 +67,7 @@ TEST(RunStats, ReportSeparatesComposingFromPresenting) {
              "stats screen=1920x1080 ran_s=2.00 active_s=1.00\n",
              "stats ticks=100 ticks_per_s=100.00 schedule_restarts=2\n",
              "stats shown=50 shown_per_s=50.00 left_out=50\n",
+             "stats first_frame_ms=250\n",
              "stats compose_ms_per_tick=1.000 compose_core_pct=5.0\n",
              "stats present_ms_per_frame=4.000 present_core_pct=10.0\n",
              "stats cpu_s=0.50 cpu_core_pct=25.0 main_thread_cpu_s=0.25 "
@@ -77,7 +78,7 @@ TEST(RunStats, ReportSeparatesComposingFromPresenting) {
     }
 }
 
-// Work done on another thread, as the presenting thread's, counts for the process only.
+// Work done on another thread, as the music thread's, counts for the process only.
 TEST(RunStats, MainThreadCpuLeavesOutOtherThreads) {
     const RunStats::CpuTimes before = cpuTimesNow();
     std::thread([] {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the real game on a virtual screen: runs it for a while without input and prints its
-# own stats (ticks, frames shown and left out, composing and presenting time, CPU) with the CPU
-# time of each of its threads and of the X server. Not a test; run it by hand:
+# own stats (ticks, frames shown and left out, composing and presenting time, time to the first
+# frame, CPU) with the CPU time of each of its threads and of the X server, and its resident
+# memory. Not a test; run it by hand:
 #
 #   tests/e2e/measure.sh 1920x1080 30 [VAR=value ...]
 #
@@ -41,6 +42,8 @@ read -r busyBefore totalBefore <<<"$(machine_cpu)"
 sleep "$seconds"
 read -r busyAfter totalAfter <<<"$(machine_cpu)"
 gameAfter=$(cpu_of "/proc/$E2E_GAME_PID/stat")
+echo "resident memory: $(awk '/^VmRSS/ { now = $2 } /^VmHWM/ { peak = $2 }
+    END { printf "%.1f MB, at most %.1f MB", now / 1024, peak / 1024 }' "/proc/$E2E_GAME_PID/status")"
 
 echo "threads (CPU seconds over the whole run):"
 for task in /proc/"$E2E_GAME_PID"/task/*; do

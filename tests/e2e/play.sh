@@ -8,6 +8,7 @@ source "${0%/*}/e2e_lib.sh"
 e2e_require
 [ -x "${WINDOW_CLOSE:-}" ] || e2e_fail "no window_close tool (libx11-dev missing at build time?)"
 
+e2e_step "start"
 e2e_start_x 1024x768
 run=$(e2e_run_folder play) || exit 1
 e2e_start_game "$run" SDL_AUDIODRIVER=dummy
@@ -18,6 +19,7 @@ e2e_note "window $window"
 e2e_wait_line "$run/game.err" "active=1"
 [ "$(xdotool getwindowfocus)" = "$window" ] || e2e_fail "the game's window does not have the focus"
 
+e2e_step "play"
 # Play: turn the first piece, move it left, drop it and the next ones fast, then let the
 # current piece fall slowly. Releasing S adds 100 points.
 xdotool key Up
@@ -28,6 +30,7 @@ sleep 0.3
 e2e_screenshot "$WORK_DIR/play.png"
 "$WELL_CHECK" "$WORK_DIR/play.png" 4 || e2e_fail "the well is not on the screen as the game draws it"
 
+e2e_step "focus on another window"
 # Another window takes the focus (here the root window, as a window manager does when the user
 # clicks the desktop): no frames while it lasts, so the screen stands still.
 root=$(xdotool search --maxdepth 0 --name "" | head -n1)
@@ -40,6 +43,7 @@ e2e_screenshot "$WORK_DIR/inactive-2.png"
 still=$(e2e_pixels_differing "$WORK_DIR/inactive-1.png" "$WORK_DIR/inactive-2.png")
 [ "$still" = "0" ] || e2e_fail "the screen changed in $still pixels while the game had no focus"
 
+e2e_step "focus back on the game"
 xdotool windowfocus "$window"
 e2e_wait_line "$run/game.err" "active=1 frames=[1-9]"
 sleep 0.3
@@ -50,6 +54,7 @@ moving=$(e2e_pixels_differing "$WORK_DIR/active-1.png" "$WORK_DIR/active-2.png")
 [ "$moving" != "0" ] || e2e_fail "the screen stands still after the focus came back"
 e2e_note "while inactive 0 pixels changed; after the focus came back $moving did"
 
+e2e_step "close request"
 # The close button's request, as a window manager sends it.
 "$WINDOW_CLOSE" "$window" || e2e_fail "could not send the close request"
 e2e_expect_exit 0
@@ -57,6 +62,7 @@ e2e_expect_exit 0
 size=$(stat -c %s "$run/records.dat")
 [ "$size" -eq 308 ] || e2e_fail "records.dat holds $size bytes, not 308"
 
+e2e_step "the game's stats"
 # The game's own account of the run: the clock ran in composed frames only, the focus was
 # away for more than a second, and the S key reached the score.
 err="$run/game.err"

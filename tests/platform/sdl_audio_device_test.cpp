@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -16,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "audio/sound.h"
+#include "midi_file.h"
 #include "support/temp_folder.h"
 
 namespace shardfall {
@@ -165,13 +169,16 @@ double pitchOf(const std::vector<int16_t>& left, int frequency) {
 }
 
 // The SDL device writing what it plays into a file through SDL's "disk" driver, which runs at
-// the speed of a real sound card.
+// the speed of a real sound card, or as fast as it can when `fast`.
 class DiskCapture {
   public:
-    DiskCapture()
+    explicit DiskCapture(bool fast = false)
         : capturePath_((fs::current_path() / "capture.raw").string()),
           driver_("SDL_AUDIODRIVER", "disk"),
           file_("SDL_DISKAUDIOFILE", capturePath_) {
+        if (fast) {
+            delay_.emplace("SDL_DISKAUDIODELAY", "0");
+        }
         device_ = openSdlAudioDevice();
         if (device_) {
             Mix_QuerySpec(&frequency_, &format_, &channels_);
@@ -180,15 +187,17 @@ class DiskCapture {
 
     AudioDevice* device() { return device_.get(); }
     int frequency() const { return frequency_; }
-    bool isSixteenBit() const { return format_ == AUDIO_S16SYS; }
+    bool isSixteenBitOrFloat() const { return format_ == AUDIO_S16SYS || format_ == AUDIO_F32SYS; }
 
     // Marks the point in the stream that the next sounds start from.
     void mark() { markBytes_ = bytesWritten(); }
 
     // Waits until the driver has written the given time past the mark (at most a generous
-    // while, for slow sanitizer builds), then returns the left channel from the mark on.
+    // while, for slow sanitizer builds), then returns the left channel from the mark on as the
+    // 16-bit samples that the player hears: floating-point output beyond full scale is clipped.
     std::vector<int16_t> captureFor(double seconds) {
-        const auto frameBytes = static_cast<uintmax_t>(2 * channels_);
+        const int sampleBytes = format_ == AUDIO_F32SYS ? 4 : 2;
+        const auto frameBytes = static_cast<uintmax_t>(sampleBytes * channels_);
         const uintmax_t wanted =
             markBytes_ + static_cast<uintmax_t>(seconds * frequency_) * frameBytes;
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -198,11 +207,19 @@ class DiskCapture {
         std::ifstream in(capturePath_, std::ios::binary);
         in.seekg(static_cast<std::streamoff>(markBytes_));
         std::vector<int16_t> left;
-        std::vector<int16_t> frame(static_cast<size_t>(channels_));
+        std::vector<char> frame(frameBytes);
         while (left.size() < wanted / frameBytes - markBytes_ / frameBytes &&
-               in.read(reinterpret_cast<char*>(frame.data()),
-                       static_cast<std::streamsize>(frameBytes))) {
-            left.push_back(frame[0]);
+               in.read(frame.data(), static_cast<std::streamsize>(frameBytes))) {
+            if (sampleBytes == 2) {
+                int16_t sample;
+                std::memcpy(&sample, frame.data(), 2);
+                left.push_back(sample);
+            } else {
+                float sample;
+                std::memcpy(&sample, frame.data(), 4);
+                left.push_back(static_cast<int16_t>(
+                    std::clamp(std::lround(sample * 32768.0f), -32768L, 32767L)));
+            }
         }
         return left;
     }
@@ -217,6 +234,7 @@ class DiskCapture {
     std::string capturePath_;
     ScopedEnv driver_;
     ScopedEnv file_;
+    std::optional<ScopedEnv> delay_;
     std::unique_ptr<AudioDevice> device_;
     int frequency_ = 0;
     uint16_t format_ = 0;
@@ -226,7 +244,7 @@ class DiskCapture {
 
 #define ASSERT_CAPTURING(capture)                                                   \
     ASSERT_NE((capture).device(), nullptr) << "the disk audio driver did not open"; \
-    ASSERT_TRUE((capture).isSixteenBit())
+    ASSERT_TRUE((capture).isSixteenBitOrFloat())
 
 #define SKIP_WITHOUT_SOUNDFONT()                                                             \
     if (!fs::exists("/usr/share/sounds/sf3/default-GM.sf3")) {                               \
@@ -271,26 +289,30 @@ TEST(SdlAudioDevice, NewEffectCutsOffThePreviousOne) {
         << "the long effect went on under the short one";
 }
 
-TEST(SdlAudioDevice, MissingEffectPlaysTheDefaultSoundAndLoadedOnesAreKept) {
+TEST(SdlAudioDevice, MissingEffectPlaysTheDefaultSoundAndEffectsAreReadOnceAhead) {
     TempFolder dir;
-    writeSineWav("tone.wav", 440.0, 0.2, 0.5);
+    fs::create_directory("Sounds");
+    writeSineWav("Sounds/gem.wav", 440.0, 0.2, 0.5);
     DiskCapture capture;
     ASSERT_CAPTURING(capture);
+    // The game's effects are read as the device opens: afterwards they play from memory even
+    // though their files have gone, and the missing ones ring the default sound.
+    loadSounds(*capture.device());
+    fs::remove_all("Sounds");
+    setAudioDevice(capture.device());
 
     capture.mark();
-    capture.device()->playEffect("Sounds/none.wav");
+    playSound("pop.wav");
     const auto missing = capture.captureFor(0.6);
     const Level level = levelOf(missing);
     EXPECT_GT(level.peak, 3000);
     EXPECT_GT(level.soundingFrames, static_cast<size_t>(capture.frequency() / 10));
+    EXPECT_GT(pitchOf(missing, capture.frequency()), 1000.0) << "not the default sound";
 
-    // Once loaded, an effect plays from memory even if its file goes away.
-    capture.device()->playEffect("tone.wav");
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    fs::remove("tone.wav");
     capture.mark();
-    capture.device()->playEffect("tone.wav");
+    playSound("gem.wav");
     EXPECT_NEAR(pitchOf(capture.captureFor(0.4), capture.frequency()), 440.0, 20.0);
+    setAudioDevice(nullptr);
 }
 
 TEST(SdlAudioDevice, PlaysAMidiFileThroughTheSoundfont) {
@@ -313,17 +335,25 @@ TEST(SdlAudioDevice, PlaysAMidiFileThroughTheSoundfont) {
     EXPECT_NEAR(pitch, 261.6, 15.0);
 }
 
-TEST(SdlAudioDevice, MusicFailuresAreQuiet) {
+TEST(SdlAudioDevice, MusicThatCannotPlayIsNamedOnceWithItsReason) {
     SKIP_WITHOUT_SOUNDFONT();
     TempFolder dir;
     writeOneNoteMidi("tune.mid");
+    std::ofstream("notes.mid") << "C D E F G\n";
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     auto device = openSdlAudioDevice();
     ASSERT_NE(device, nullptr);
 
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(device->openMusic("music/music9.mid", "snd"));
     EXPECT_FALSE(device->playMusic("snd"));
     device->closeMusic("snd");
+    EXPECT_FALSE(device->openMusic("notes.mid", "snd"));
+    EXPECT_FALSE(device->openMusic("notes.mid", "snd"));  // the same failure is told once
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "shardfall: cannot load music music/music9.mid: No such file or directory\n"
+              "shardfall: cannot play music notes.mid: not a Standard MIDI File: it does not "
+              "start with MThd\n");
 
     // The alias is free again after a close, and taken while open.
     ASSERT_TRUE(device->openMusic("tune.mid", "snd"));
@@ -333,6 +363,85 @@ TEST(SdlAudioDevice, MusicFailuresAreQuiet) {
     EXPECT_TRUE(device->openMusic("tune.mid", "snd"));
     EXPECT_TRUE(device->playMusic("snd"));
     device->closeMusic("snd");
+}
+
+// A song as dense as a player's own may be: strings, brass, piano, choir, bass and drums, all
+// at full velocity, a dozen and more notes at once.
+Score denseSong() {
+    Score score;
+    score.tempos.push_back({0, 132.0});
+    constexpr uint32_t BEAT = TICKS_PER_BEAT;
+    constexpr uint32_t BAR = 4 * BEAT;
+    score.endTick = 4 * BAR;
+    const uint8_t chords[4][4] = {
+        {48, 55, 60, 64}, {45, 52, 57, 60}, {41, 48, 53, 57}, {43, 50, 55, 59}};
+    const auto part = [&](uint8_t channel, uint8_t program, int transpose, uint32_t length,
+                          int voices) {
+        Part p;
+        p.channel = channel;
+        p.program = program;
+        p.volume = 127;
+        p.reverb = 80;
+        for (uint32_t t = 0; t < score.endTick; t += length) {
+            for (int v = 0; v < voices; ++v) {
+                const int key = chords[t / BAR][v % 4] + transpose + 12 * (v / 4);
+                p.notes.push_back({t, length, static_cast<uint8_t>(key), 127});
+            }
+        }
+        score.parts.push_back(p);
+    };
+    part(0, 48, 12, BAR, 8);        // strings
+    part(1, 61, 0, BEAT, 4);        // brass
+    part(2, 0, 12, BEAT / 2, 8);    // piano
+    part(3, 33, -24, BEAT / 2, 1);  // bass
+    part(4, 52, 12, 2 * BEAT, 4);   // choir
+    Part drums;
+    drums.channel = DRUM_CHANNEL;
+    drums.volume = 127;
+    for (uint32_t t = 0; t < score.endTick; t += BEAT / 2) {
+        drums.notes.push_back({t, BEAT / 4, 42, 127});
+        drums.notes.push_back({t, BEAT / 4, static_cast<uint8_t>(t % BEAT ? 38 : 36), 127});
+        if (t % BAR == 0) {
+            drums.notes.push_back({t, BEAT, 49, 127});
+        }
+    }
+    score.parts.push_back(drums);
+    return score;
+}
+
+TEST(SdlAudioDevice, LoudMusicNeverClipsAndTheGamesOwnTunesKeepTheirLevel) {
+    SKIP_WITHOUT_SOUNDFONT();
+    TempFolder dir;
+    ASSERT_TRUE(writeMidiFile("dense.mid", denseSong()));
+    const std::string tune = SHARDFALL_BINARY_DIR "/assets/music/music1.mid";
+    ASSERT_TRUE(fs::exists(tune)) << "the assets are not built";
+    DiskCapture capture(true);
+    ASSERT_CAPTURING(capture);
+    const auto play = [&capture](const std::string& path, double seconds) {
+        EXPECT_TRUE(capture.device()->openMusic(path, "snd"));
+        capture.mark();
+        capture.device()->playMusic("snd");
+        auto left = capture.captureFor(seconds);
+        capture.device()->closeMusic("snd");
+        return left;
+    };
+    const auto clipped = [](const std::vector<int16_t>& left) {
+        return std::count_if(left.begin(), left.end(),
+                             [](int16_t s) { return s >= 32767 || s <= -32767; });
+    };
+
+    const auto dense = play("dense.mid", 9.0);
+    EXPECT_EQ(clipped(dense), 0);
+    EXPECT_GT(levelOf(dense).peak, 16384) << "the song went quiet rather than loud";
+
+    // The first 20 seconds of this tune measured -14.9 dBFS RMS with the synthesiser's 16-bit
+    // output; it touched full scale then.
+    auto start = play(tune, 22.0);
+    start.erase(start.begin(),
+                std::find_if(start.begin(), start.end(), [](int16_t s) { return s != 0; }));
+    start.resize(std::min(start.size(), static_cast<size_t>(20 * capture.frequency())));
+    EXPECT_EQ(clipped(start), 0);
+    EXPECT_NEAR(20 * std::log10(levelOf(start).rms / 32768.0), -14.9, 3.0);
 }
 
 TEST(SdlAudioDevice, NoAudioDriverGivesNoDevice) {

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <functional>
 #include <vector>
+
+#include "platform/draw_context.h"
 
 namespace shardfall {
 namespace {
@@ -157,6 +162,82 @@ TEST(Surface, KeyedScaledCopyLeavesOutKeyPixels) {
     EXPECT_GT(kept, 0);
     EXPECT_EQ(dst.pixel(44, 55), 0x777777u);
     EXPECT_EQ(dst.pixel(355, 144), 0x777777u);
+}
+
+// Keyed and stretched copies keep what they derive from a source between copies; every kind of
+// write to the source must show in the next copy. Each write turns pixels opaque that were key
+// before, or the other way round, within the copied part.
+TEST(Surface, CopiesFollowEveryWriteToTheirSource) {
+    const Rect part{1, 1, 9, 7};
+    const std::vector<std::pair<const char*, std::function<void(SoftwareSurface&)>>> writes = {
+        {"setPixel", [](SoftwareSurface& s) { s.setPixel(2, 3, 0); }},
+        {"row", [](SoftwareSurface& s) { std::fill(s.row(4) + 1, s.row(4) + 8, 0x0A0B0Cu); }},
+        {"lock",
+         [](SoftwareSurface& s) {
+             LockedPixels locked;
+             ASSERT_EQ(s.lock(locked), SURFACE_OK);
+             std::memset(locked.bits + 2 * locked.pitch, 0, 24);
+             s.unlock();
+         }},
+        {"drawing context",
+         [](SoftwareSurface& s) {
+             DrawContext* dc = s.getDC();
+             ASSERT_NE(dc, nullptr);
+             dc->fillRect(Rect{3, 1, 6, 6}, 0x00DDEE);
+             s.releaseDC(dc);
+         }},
+        {"copy into it",
+         [](SoftwareSurface& s) {
+             SoftwareSurface black(3, 3);
+             s.bltFast(5, 2, black, Rect{0, 0, 3, 3}, BLTFAST_NOCOLORKEY);
+         }},
+        {"stretch into it",
+         [](SoftwareSurface& s) {
+             SoftwareSurface one(1, 1);
+             one.setPixel(0, 0, 0x445566);
+             s.blt(Rect{1, 1, 8, 3}, one, nullptr, BLT_ROP);
+         }},
+        {"restore",
+         [](SoftwareSurface& s) {
+             s.markLost();
+             s.restore();
+         }},
+        {"colour key", [](SoftwareSurface& s) { s.setColorKey(s.pixel(5, 4)); }},
+    };
+    for (const auto& [name, write] : writes) {
+        // Stripes of key and colour, so the copied part has runs of both.
+        SoftwareSurface src(10, 8);
+        encodeCoordinates(src);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = y % 3; x < 10; x += 3) {
+                src.setPixel(x, y, 0);
+            }
+        }
+        SoftwareSurface keyed(8, 6);
+        SoftwareSurface stretched(20, 15);
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 1) {
+                write(src);
+            }
+            fill(keyed, 0x777777);
+            ASSERT_EQ(keyed.bltFast(0, 0, src, part, BLTFAST_SRCCOLORKEY), SURFACE_OK);
+            ASSERT_EQ(stretched.blt(Rect{0, 0, 20, 15}, src, &part, BLT_ROP), SURFACE_OK);
+            int wrong = 0;
+            for (int y = 0; y < 6; ++y) {
+                for (int x = 0; x < 8; ++x) {
+                    const uint32_t s = src.pixel(part.left + x, part.top + y);
+                    wrong += keyed.pixel(x, y) != (s == src.colorKey() ? 0x777777u : s);
+                }
+            }
+            for (int y = 0; y < 15; ++y) {
+                for (int x = 0; x < 20; ++x) {
+                    wrong += stretched.pixel(x, y) !=
+                             src.pixel(part.left + x * 8 / 20, part.top + y * 6 / 15);
+                }
+            }
+            EXPECT_EQ(wrong, 0) << name << (pass == 0 ? ", before" : ", after");
+        }
+    }
 }
 
 TEST(Surface, LostSurfacesRefuseUntilRestoredWithJunk) {

@@ -17,7 +17,6 @@
 #include "app/event_loop.h"
 #include "platform/sdl/sdl_clock.h"
 #include "platform/sdl/sdl_display_backend.h"
-#include "platform/sdl/sdl_video_gate.h"
 #include "platform/tick_clock.h"
 
 namespace shardfall {
@@ -82,13 +81,12 @@ int run(int runSeconds) {
         backend.showMessageBox(SDL_GetError(), "sdl_smoke");
         return 1;
     }
-    std::printf("video driver %s, renderer ", SDL_GetCurrentVideoDriver());
-    {
-        auto gate = VideoGate::instance().lock();
-        SDL_RendererInfo info{};
-        if (SDL_GetRendererInfo(SDL_GetRenderer(SDL_GetWindowFromID(1)), &info) == 0) {
-            std::printf("%s", info.name);
-        }
+    std::printf("video driver %s, presenting through ", SDL_GetCurrentVideoDriver());
+    SDL_RendererInfo info{};
+    if (backend.presentPath() == SdlDisplayBackend::PresentPath::WindowSurface) {
+        std::printf("the window surface");
+    } else if (SDL_GetRendererInfo(SDL_GetRenderer(SDL_GetWindowFromID(1)), &info) == 0) {
+        std::printf("renderer %s", info.name);
     }
     std::printf(", screen %d x %d\n", backend.screenWidth(), backend.screenHeight());
     std::fflush(stdout);

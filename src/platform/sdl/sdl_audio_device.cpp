@@ -3,15 +3,23 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/midi_structure.h"
 
 namespace shardfall {
 
@@ -22,6 +30,11 @@ constexpr int OUTPUT_CHANNELS = 2;
 // About 23 ms per buffer: short enough that an effect starts within a couple of frames.
 constexpr int OUTPUT_CHUNK_SAMPLES = 1024;
 constexpr int EFFECT_CHANNEL = 0;
+// The mix is made in floating point, where the synthesiser's loud moments are not cut off, and
+// the limiter brings every peak under this level before the output turns it into 16 bits.
+constexpr float LIMIT_CEILING = 0.944f;  // -0.5 dBFS
+// How fast the limiter lets go after a peak: the gain recovers 63 % of the way in this time.
+constexpr double LIMIT_RELEASE_SECONDS = 0.25;
 // Debian's General MIDI soundfont (timgm6mb-soundfont). SDL_mixer does not look for it there on
 // its own, so it is named explicitly unless the environment names another.
 constexpr const char* DEFAULT_SOUNDFONT = "/usr/share/sounds/sf3/default-GM.sf3";
@@ -67,14 +80,64 @@ std::vector<uint8_t> defaultSoundWav() {
     return wav;
 }
 
+// A peak limiter on the finished mix, both channels by one gain: a sample that would go over the
+// ceiling pulls the gain down at once, so that none does, and the gain then recovers slowly.
+// Music that stays under the ceiling passes untouched.
+class PeakLimiter {
+  public:
+    PeakLimiter(int frequency, int channels)
+        : channels_(static_cast<size_t>(std::max(channels, 1))),
+          recovery_(
+              static_cast<float>(1.0 - std::exp(-1.0 / (LIMIT_RELEASE_SECONDS * frequency)))) {}
+
+    void process(float* samples, size_t count) {
+        for (size_t frame = 0; frame + channels_ <= count; frame += channels_) {
+            float peak = 0;
+            for (size_t c = 0; c < channels_; ++c) {
+                peak = std::max(peak, std::fabs(samples[frame + c]));
+            }
+            gain_ += (1.0f - gain_) * recovery_;
+            if (peak * gain_ > LIMIT_CEILING) {
+                gain_ = LIMIT_CEILING / peak;
+            }
+            for (size_t c = 0; c < channels_; ++c) {
+                samples[frame + c] *= gain_;
+            }
+        }
+    }
+
+    // SDL_mixer's post-mix hook: runs on the audio thread for each buffer it hands out.
+    static void postMix(void* limiter, Uint8* stream, int bytes) {
+        static_cast<PeakLimiter*>(limiter)->process(reinterpret_cast<float*>(stream),
+                                                    static_cast<size_t>(bytes) / sizeof(float));
+    }
+
+  private:
+    size_t channels_;
+    float recovery_;
+    float gain_ = 1.0f;
+};
+
+// A music file opened under an alias: its bytes stay here for as long as the library plays them.
+struct OpenMusic {
+    std::string path;
+    std::vector<uint8_t> bytes;
+    Mix_Music* music = nullptr;
+};
+
 class SdlAudioDevice final : public AudioDevice {
   public:
-    explicit SdlAudioDevice(Mix_Chunk* defaultSound) : defaultSound_(defaultSound) {}
+    SdlAudioDevice(Mix_Chunk* defaultSound, std::unique_ptr<PeakLimiter> limiter)
+        : defaultSound_(defaultSound), limiter_(std::move(limiter)) {
+        if (limiter_) {
+            Mix_SetPostMix(&PeakLimiter::postMix, limiter_.get());
+        }
+    }
 
     ~SdlAudioDevice() override {
         Mix_HaltMusic();
-        for (auto& [alias, music] : music_) {
-            Mix_FreeMusic(music);
+        for (auto& [alias, open] : music_) {
+            Mix_FreeMusic(open.music);
         }
         Mix_HaltChannel(-1);
         for (auto& [path, chunk] : effects_) {
@@ -85,6 +148,7 @@ class SdlAudioDevice final : public AudioDevice {
         if (defaultSound_) {
             Mix_FreeChunk(defaultSound_);
         }
+        Mix_SetPostMix(nullptr, nullptr);
         Mix_CloseAudio();
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -92,6 +156,11 @@ class SdlAudioDevice final : public AudioDevice {
 
     SdlAudioDevice(const SdlAudioDevice&) = delete;
     SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
+
+    void loadEffect(std::string_view path) override {
+        std::lock_guard lock(effectsMutex_);
+        effectFor(path);
+    }
 
     void playEffect(std::string_view path) override {
         std::lock_guard lock(effectsMutex_);
@@ -108,15 +177,26 @@ class SdlAudioDevice final : public AudioDevice {
             std::fprintf(stderr, "shardfall: music alias %s is already open\n", alias.c_str());
             return false;
         }
-        // Loading renders nothing yet but reads the soundfont, about 100 ms: this runs on the
-        // music thread, never inside a frame.
-        Mix_Music* music = Mix_LoadMUS(path.c_str());
-        if (!music) {
-            std::fprintf(stderr, "shardfall: cannot load music %s: %s\n", path.c_str(),
-                         Mix_GetError());
+        // Read whole and looked at before the synthesiser gets it, which would only say that it
+        // failed, or play nothing at all. Loading renders nothing yet but reads the soundfont,
+        // about 100 ms: this runs on the music thread, never inside a frame.
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            report("cannot load music " + path + ": " + std::strerror(errno));
             return false;
         }
-        music_.emplace(alias, music);
+        OpenMusic open{path, {std::istreambuf_iterator<char>(in), {}}, nullptr};
+        if (const std::string problem = midiStructureProblem(open.bytes); !problem.empty()) {
+            report("cannot play music " + path + ": " + problem);
+            return false;
+        }
+        open.music = Mix_LoadMUSType_RW(
+            SDL_RWFromConstMem(open.bytes.data(), static_cast<int>(open.bytes.size())), MUS_MID, 1);
+        if (!open.music) {
+            report("cannot load music " + path + ": " + Mix_GetError());
+            return false;
+        }
+        music_.emplace(alias, std::move(open));
         return true;
     }
 
@@ -127,7 +207,11 @@ class SdlAudioDevice final : public AudioDevice {
             return false;
         }
         // Once through, then silence until the music thread moves on.
-        return Mix_PlayMusic(found->second, 1) == 0;
+        if (Mix_PlayMusic(found->second.music, 1) != 0) {
+            report("cannot play music " + found->second.path + ": " + Mix_GetError());
+            return false;
+        }
+        return true;
     }
 
     void closeMusic(const std::string& alias) override {
@@ -137,11 +221,19 @@ class SdlAudioDevice final : public AudioDevice {
             return;
         }
         Mix_HaltMusic();
-        Mix_FreeMusic(found->second);
+        Mix_FreeMusic(found->second.music);
         music_.erase(found);
     }
 
   private:
+    // One line on stderr for each distinct music failure: the music thread tries the same file
+    // again every few minutes and would otherwise repeat itself.
+    void report(const std::string& line) {
+        if (reported_.insert(line).second) {
+            std::fprintf(stderr, "shardfall: %s\n", line.c_str());
+        }
+    }
+
     // Loads an effect on its first use and keeps it; a file that cannot be loaded is remembered
     // as the default sound, so the disk is asked once per name.
     Mix_Chunk* effectFor(std::string_view pathView) {
@@ -170,8 +262,10 @@ class SdlAudioDevice final : public AudioDevice {
     std::mutex effectsMutex_;
     std::map<std::string, Mix_Chunk*, std::less<>> effects_;
     Mix_Chunk* defaultSound_;
+    std::unique_ptr<PeakLimiter> limiter_;
     std::mutex musicMutex_;
-    std::unordered_map<std::string, Mix_Music*> music_;
+    std::unordered_map<std::string, OpenMusic> music_;
+    std::set<std::string> reported_;
 };
 
 }  // namespace
@@ -183,8 +277,7 @@ std::unique_ptr<AudioDevice> openSdlAudioDevice() {
     }
     // Loads FluidSynth for MIDI; if that fails, loading a track says so later.
     Mix_Init(MIX_INIT_MID);
-    if (Mix_OpenAudio(OUTPUT_FREQUENCY, MIX_DEFAULT_FORMAT, OUTPUT_CHANNELS,
-                      OUTPUT_CHUNK_SAMPLES) != 0) {
+    if (Mix_OpenAudio(OUTPUT_FREQUENCY, AUDIO_F32SYS, OUTPUT_CHANNELS, OUTPUT_CHUNK_SAMPLES) != 0) {
         std::fprintf(stderr, "shardfall: no audio, the game runs silent: %s\n", Mix_GetError());
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -201,7 +294,14 @@ std::unique_ptr<AudioDevice> openSdlAudioDevice() {
     if (!defaultSound) {
         std::fprintf(stderr, "shardfall: no default sound: %s\n", Mix_GetError());
     }
-    return std::make_unique<SdlAudioDevice>(defaultSound);
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    std::unique_ptr<PeakLimiter> limiter;
+    if (Mix_QuerySpec(&frequency, &format, &channels) != 0 && format == AUDIO_F32SYS) {
+        limiter = std::make_unique<PeakLimiter>(frequency, channels);
+    }
+    return std::make_unique<SdlAudioDevice>(defaultSound, std::move(limiter));
 }
 
 }  // namespace shardfall

@@ -1,6 +1,8 @@
 // The game's sound on SDL2_mixer: WAV effects on one channel of their own, so that a new effect
 // cuts off the one still playing, and MIDI music rendered by FluidSynth with a General MIDI
-// soundfont, opened, played and closed under an alias.
+// soundfont, opened, played and closed under an alias. The mix is made in floating point and a
+// peak limiter keeps it under full scale, so that even a dense song never clips. A music file
+// that cannot play is named on stderr with the reason, once.
 #pragma once
 
 #include <memory>

@@ -6,14 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#ifdef __linux__
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
-
 #include "platform/sdl/sdl_clock.h"
-#include "platform/sdl/sdl_video_gate.h"
 
 namespace shardfall {
 
@@ -23,6 +16,10 @@ namespace {
 constexpr SurfaceResult DEVICE_FAILED = static_cast<int32_t>(0x80004005);
 
 constexpr const char* WINDOW_TITLE = "DirectDraw Application";
+// A present that took this many budgets or more leaves out no more flips than this after it,
+// so that a single stall of the window system does not hide the game for long.
+constexpr int64_t MOST_LEFT_OUT = 4;
+
 // What the platform's message box shows as its caption when it is given none.
 constexpr const char* DEFAULT_CAPTION = "Error";
 
@@ -37,18 +34,39 @@ bool withoutScreen() {
            (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
 }
 
-// Ticks come before shown frames: where the two compete for the CPU, the presenting thread
-// (and the rasteriser threads a software GL starts from it, which inherit its priority) yields.
-void lowerThisThreadsPriority() {
-#ifdef __linux__
-    constexpr int PRESENTER_NICENESS = 10;
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), PRESENTER_NICENESS);
-#else
-    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
-#endif
-}
-
 }  // namespace
+
+void copyFrameInto(const LockedPixels& frame, SDL_Surface* target) {
+    const int width = std::min(frame.width, target->w);
+    const int height = std::min(frame.height, target->h);
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    const bool mustLock = SDL_MUSTLOCK(target);
+    if (mustLock && SDL_LockSurface(target) != 0) {
+        return;
+    }
+    auto* pixels = static_cast<uint8_t*>(target->pixels);
+    // RGB888 is 0x00RRGGBB in a 32-bit word: the frame's own layout, so rows are copied as
+    // they are. Any other format (alpha that must be opaque included) is converted.
+    if (target->format->format == SDL_PIXELFORMAT_RGB888) {
+        const size_t rowBytes = static_cast<size_t>(width) * 4;
+        if (frame.pitch == target->pitch && rowBytes == static_cast<size_t>(frame.pitch)) {
+            std::memcpy(pixels, frame.bits, rowBytes * static_cast<size_t>(height));
+        } else {
+            for (int y = 0; y < height; ++y) {
+                std::memcpy(pixels + static_cast<ptrdiff_t>(y) * target->pitch,
+                            frame.bits + static_cast<ptrdiff_t>(y) * frame.pitch, rowBytes);
+            }
+        }
+    } else {
+        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, frame.bits, frame.pitch,
+                          target->format->format, pixels, target->pitch);
+    }
+    if (mustLock) {
+        SDL_UnlockSurface(target);
+    }
+}
 
 SdlDisplayBackend::~SdlDisplayBackend() {
     destroyWindow();
@@ -58,6 +76,9 @@ SdlDisplayBackend::~SdlDisplayBackend() {
 }
 
 SurfaceResult SdlDisplayBackend::createDevice() {
+    // Without this the window surface goes through a renderer, which on X11 is OpenGL: on
+    // machines without a GPU that is drawn on the CPU at many times the cost of a plain copy.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (!videoStarted_) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             return DEVICE_FAILED;
@@ -71,13 +92,18 @@ SurfaceResult SdlDisplayBackend::createDevice() {
     width_ = desktop.w;
     height_ = desktop.h;
 
-    {
-        auto gate = VideoGate::instance().lock();
-        window_ = SDL_CreateWindow(WINDOW_TITLE, 0, 0, width_, height_,
-                                   SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
-    }
+    window_ = SDL_CreateWindow(WINDOW_TITLE, 0, 0, width_, height_,
+                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
     if (window_ == nullptr) {
         return DEVICE_FAILED;
+    }
+    if (preferred_ == PresentPath::WindowSurface) {
+        SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        if (surface != nullptr) {
+            SDL_FillRect(surface, nullptr, 0);
+            SDL_UpdateWindowSurface(window_);
+            return SURFACE_OK;
+        }
     }
     if (!startRenderer()) {
         destroyWindow();
@@ -86,146 +112,86 @@ SurfaceResult SdlDisplayBackend::createDevice() {
     return SURFACE_OK;
 }
 
+// Only where the window has no surface: an OpenGL renderer replaces the window it is made for
+// by a new one (SDL makes the window again with OpenGL), so for a moment there is no window,
+// and whoever found the first one (a window manager, a close request, a test) holds a window
+// that is gone. The window surface keeps the window the game opened.
 bool SdlDisplayBackend::startRenderer() {
-    staging_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u);
-    // Waiting for the vertical retrace would tie the presenter to the display's rate; it
-    // never holds up a tick either way.
+    // Waiting for the vertical retrace would tie the ticks to the display's rate.
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-    {
-        std::lock_guard<std::mutex> lock(frameMutex_);
-        presenterReady_ = false;
-        presenterFailed_ = false;
-        stop_ = false;
-    }
-    // An SDL thread, not a std::thread: SDL frees what it keeps per thread (the GL context's
-    // bookkeeping, the error text) only for threads it started itself.
-    presenter_ = SDL_CreateThread(
-        [](void* self) {
-            static_cast<SdlDisplayBackend*>(self)->presentLoop();
-            return 0;
-        },
-        "presenter", this);
-    if (presenter_ == nullptr) {
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (renderer_ == nullptr) {
         return false;
     }
-    std::unique_lock<std::mutex> lock(frameMutex_);
-    frameChanged_.wait(lock, [this] { return presenterReady_ || presenterFailed_; });
-    const bool ready = presenterReady_;
-    lock.unlock();
-    if (!ready) {
-        SDL_WaitThread(presenter_, nullptr);
-        presenter_ = nullptr;
+    // 0x00RRGGBB words in memory are exactly ARGB8888 with the alpha left out.
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                 width_, height_);
+    if (texture_ == nullptr) {
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+        return false;
     }
-    return ready;
+    SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+    return true;
 }
 
-void SdlDisplayBackend::presentLoop() {
-    lowerThisThreadsPriority();
-    // The renderer lives and dies on this thread, whose GL context it is.
-    {
-        auto gate = VideoGate::instance().lockForFrame();
-        renderer_ = SDL_CreateRenderer(window_, -1, 0);
-        if (renderer_ != nullptr) {
-            // 0x00RRGGBB words in memory are exactly ARGB8888 with the alpha left out.
-            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
-                                         SDL_TEXTUREACCESS_STREAMING, width_, height_);
-        }
-        if (texture_ != nullptr) {
-            SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
-            // The first upload and present of a new window are far slower than the others.
-            SDL_UpdateTexture(texture_, nullptr, staging_.data(), width_ * 4);
-            SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-            SDL_RenderPresent(renderer_);
-        } else if (renderer_ != nullptr) {
-            SDL_DestroyRenderer(renderer_);
-            renderer_ = nullptr;
-        }
-    }
-    {
-        std::lock_guard<std::mutex> lock(frameMutex_);
-        (texture_ != nullptr ? presenterReady_ : presenterFailed_) = true;
-    }
-    frameChanged_.notify_all();
-    if (texture_ == nullptr) {
-        return;
-    }
-
-    for (;;) {
-        std::unique_lock<std::mutex> lock(frameMutex_);
-        frameChanged_.wait(lock, [this] { return pending_ || stop_; });
-        if (stop_) {
-            break;
-        }
-        pending_ = false;
-        uploading_ = true;
-        busy_ = true;
-        lock.unlock();
-
-        auto gate = VideoGate::instance().lockForFrame();
-        const Duration start = monotonicNow();
-        SDL_UpdateTexture(texture_, nullptr, staging_.data(), width_ * 4);
-        lock.lock();
-        uploading_ = false;  // flips may fill the staging buffer again
-        lock.unlock();
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+bool SdlDisplayBackend::show(const LockedPixels& frame) {
+    if (renderer_ != nullptr) {
+        const SDL_Rect area{0, 0, std::min(frame.width, width_), std::min(frame.height, height_)};
+        SDL_UpdateTexture(texture_, &area, frame.bits, frame.pitch);
+        SDL_RenderCopy(renderer_, texture_, &area, &area);
         SDL_RenderPresent(renderer_);
-        gate.unlock();
-        const Duration cost = monotonicNow() - start;
-
-        lock.lock();
-        busy_ = false;
-        ++stats_.shown;
-        stats_.showing += cost;
-        stats_.slowest = std::max(stats_.slowest, cost);
-        lock.unlock();
-        frameChanged_.notify_all();
+        return true;
     }
-
-    auto gate = VideoGate::instance().lock();
-    SDL_DestroyTexture(texture_);
-    texture_ = nullptr;
-    SDL_DestroyRenderer(renderer_);
-    renderer_ = nullptr;
+    // The window gets a new surface when its size or its display changes; asking for it every
+    // time picks that up, and costs nothing while the surface stays.
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (surface == nullptr) {
+        return false;
+    }
+    copyFrameInto(frame, surface);
+    return SDL_UpdateWindowSurface(window_) == 0;
 }
 
 void SdlDisplayBackend::present(const LockedPixels& front) {
-    std::unique_lock<std::mutex> lock(frameMutex_);
-    if (!presenterReady_ || stop_) {
+    if (window_ == nullptr) {
         return;
     }
-    if (uploading_ || pending_) {
-        // As a flip that cannot be done at once: this frame is left out. Copying it over a
-        // frame still waiting would show a fresher picture, at the price of a copy of the
-        // whole screen on the tick's time for every frame left out.
+    if (toLeaveOut_ > 0) {
+        // As flips that cannot be done at once: the ticks after a slow present have their
+        // periods for themselves, and the schedule catches up.
+        --toLeaveOut_;
         ++stats_.leftOut;
         return;
     }
-    const int rows = std::min(front.height, height_);
-    const size_t rowBytes = static_cast<size_t>(std::min(front.width, width_)) * 4;
-    for (int y = 0; y < rows; ++y) {
-        std::memcpy(staging_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_),
-                    front.bits + static_cast<ptrdiff_t>(y) * front.pitch, rowBytes);
+    const Duration start = monotonicNow();
+    if (!show(front)) {
+        ++stats_.leftOut;
+        return;
     }
-    pending_ = true;
-    lock.unlock();
-    frameChanged_.notify_all();
-}
-
-void SdlDisplayBackend::waitUntilShown() {
-    std::unique_lock<std::mutex> lock(frameMutex_);
-    frameChanged_.wait(lock, [this] { return !presenterReady_ || stop_ || (!pending_ && !busy_); });
-}
-
-SdlDisplayBackend::PresentStats SdlDisplayBackend::presentStats() {
-    std::lock_guard<std::mutex> lock(frameMutex_);
-    return stats_;
+    const Duration end = monotonicNow();
+    const Duration cost = end - start;
+    if (stats_.shown == 0) {
+        stats_.firstShownAt = end;
+    }
+    ++stats_.shown;
+    stats_.showing += cost;
+    stats_.slowest = std::max(stats_.slowest, cost);
+    // One flip left out for every budget the present took beyond its own.
+    if (cost > presentBudget_) {
+        toLeaveOut_ = presentBudget_ > Duration::zero()
+                          ? std::min<int64_t>(cost / presentBudget_, MOST_LEFT_OUT)
+                          : MOST_LEFT_OUT;
+    }
 }
 
 SurfaceResult SdlDisplayBackend::takeScreen() {
     if (window_ == nullptr) {
         return DEVICE_FAILED;
     }
-    auto gate = VideoGate::instance().lock();
     // Without a window manager nobody else gives the window the focus; with one, these only
     // repeat what it does for a new window anyway.
     SDL_RaiseWindow(window_);
@@ -241,11 +207,8 @@ SurfaceResult SdlDisplayBackend::takeScreen() {
 }
 
 SurfaceResult SdlDisplayBackend::createPrimarySurface(std::unique_ptr<Surface>& out) {
-    {
-        std::lock_guard<std::mutex> lock(frameMutex_);
-        if (!presenterReady_) {
-            return DEVICE_FAILED;
-        }
+    if (window_ == nullptr) {
+        return DEVICE_FAILED;
     }
     auto primary = SoftwareSurface::createPrimary(width_, height_);
     primary->setPresenter(this);
@@ -264,7 +227,6 @@ SurfaceResult SdlDisplayBackend::createOffscreenSurface(int width, int height,
 
 void SdlDisplayBackend::hideWindow() {
     if (window_ != nullptr) {
-        auto gate = VideoGate::instance().lock();
         SDL_HideWindow(window_);
     }
 }
@@ -278,26 +240,16 @@ void SdlDisplayBackend::showMessageBox(const char* text, const char* caption) {
     std::fflush(stderr);
 }
 
-void SdlDisplayBackend::stopPresenting() {
-    if (presenter_ == nullptr) {
-        return;
-    }
-    {
-        std::lock_guard<std::mutex> lock(frameMutex_);
-        stop_ = true;
-    }
-    frameChanged_.notify_all();
-    SDL_WaitThread(presenter_, nullptr);
-    presenter_ = nullptr;
-    std::lock_guard<std::mutex> lock(frameMutex_);
-    presenterReady_ = false;
-    pending_ = false;
-}
-
 void SdlDisplayBackend::destroyWindow() {
-    stopPresenting();
+    if (texture_ != nullptr) {
+        SDL_DestroyTexture(texture_);
+        texture_ = nullptr;
+    }
+    if (renderer_ != nullptr) {
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+    }
     if (window_ != nullptr) {
-        auto gate = VideoGate::instance().lock();
         SDL_DestroyWindow(window_);
         window_ = nullptr;
     }

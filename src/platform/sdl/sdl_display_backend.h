@@ -1,47 +1,55 @@
-// The screen on SDL: one borderless window over the whole desktop at its own resolution. Its
-// primary surface hands every flipped frame to a presenting thread that uploads it into a
-// streaming texture and shows it, so a display path slower than a tick costs shown frames,
-// never ticks: a flip that finds the presenter with a frame still to read is left out.
+// The screen on SDL: one borderless window over the whole desktop at its own resolution. Every
+// flipped frame is shown at once, on the main thread, by copying it into the window's own
+// surface (shared-memory images on X11); where the window has no surface, a renderer shows it
+// instead. A present that takes longer than a tick leaves out the next flips, one for every
+// tick it took, so a slow display costs shown frames, not ticks.
 #pragma once
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 #include "platform/display_backend.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
+struct SDL_Surface;
 struct SDL_Texture;
-struct SDL_Thread;
 
 namespace shardfall {
+
+// Copies a frame of 0x00RRGGBB pixels into the top-left corner of the target surface, as much of
+// it as fits, converting it in the same pass when the target has another pixel format.
+void copyFrameInto(const LockedPixels& frame, SDL_Surface* target);
 
 class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
   public:
     using Duration = std::chrono::nanoseconds;
 
-    // What the presenting thread has done so far.
+    enum class PresentPath { WindowSurface, Renderer };
+
+    // What presenting has done so far.
     struct PresentStats {
         uint64_t shown = 0;
-        // Flipped while the presenter still had a frame to read: never shown.
+        // Flipped right after a present that overran, or when the window could not take it.
         uint64_t leftOut = 0;
         Duration showing{};
         Duration slowest{};
+        // When the first flipped frame was on the screen (monotonic), zero before.
+        Duration firstShownAt{};
     };
 
-    SdlDisplayBackend() = default;
+    // A present longer than n budgets leaves out the next n flips (at most 4). The preferred
+    // path is the window surface; the renderer serves where no surface can be had.
+    explicit SdlDisplayBackend(Duration presentBudget = std::chrono::milliseconds(10),
+                               PresentPath preferred = PresentPath::WindowSurface)
+        : presentBudget_(presentBudget), preferred_(preferred) {}
     // Closes the window if that has not happened yet. Surfaces made here must be gone first.
     ~SdlDisplayBackend() override;
     SdlDisplayBackend(const SdlDisplayBackend&) = delete;
     SdlDisplayBackend& operator=(const SdlDisplayBackend&) = delete;
 
-    // Opens the window and starts the presenting thread with its renderer, which shows a
-    // first black frame at once: the slow first present happens during start.
+    // Opens the window and shows a first black frame on it.
     SurfaceResult createDevice() override;
     // Brings the window to the front with the keyboard focus (activating it where no window
     // system does).
@@ -54,39 +62,28 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
     void hideWindow() override;
     // A modal box; without a display the text goes to stderr instead.
     void showMessageBox(const char* text, const char* caption) override;
-    // Stops the presenting thread, then closes the window.
     void destroyWindow() override;
 
-    // Blocks until the last frame handed over is on the screen (or left out).
-    void waitUntilShown();
-    PresentStats presentStats();
+    // Which way frames reach the screen; meaningful once createDevice succeeded.
+    PresentPath presentPath() const {
+        return renderer_ != nullptr ? PresentPath::Renderer : PresentPath::WindowSurface;
+    }
+    const PresentStats& presentStats() const { return stats_; }
 
   private:
     void present(const LockedPixels& front) override;
-    void presentLoop();
+    bool show(const LockedPixels& frame);
     bool startRenderer();
-    void stopPresenting();
 
+    Duration presentBudget_;
+    PresentPath preferred_;
     bool videoStarted_ = false;
     SDL_Window* window_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-
-    // Owned by the presenting thread.
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
-
-    SDL_Thread* presenter_ = nullptr;
-    std::mutex frameMutex_;
-    std::condition_variable frameChanged_;
-    // The frame waiting to be shown; written by flips, read by the presenter.
-    std::vector<uint32_t> staging_;
-    bool presenterReady_ = false;
-    bool presenterFailed_ = false;
-    bool pending_ = false;
-    bool uploading_ = false;
-    bool busy_ = false;
-    bool stop_ = false;
+    int64_t toLeaveOut_ = 0;
     PresentStats stats_;
 };
 
