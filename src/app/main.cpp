@@ -5,23 +5,28 @@
 //
 // main() then opens the window and takes the screen (the Display, owned by run(), holds it and
 // its surfaces), starts the music thread and runs the 100 Hz loop until the window is closed:
-// each tick advances the Game a frame and then draws it. With SHARDFALL_STATS=1 in the environment
-// it logs focus changes and prints what the run cost on stderr when it ends.
+// each tick advances the Game a frame and then draws it. With SHARDFALL_STATS=1 in the
+// environment it logs focus changes and prints what the run cost on stderr when it ends. With
+// --record FILE it writes a replay of the game to FILE (see shardfall-replay).
 #include <SDL2/SDL.h>
 
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <thread>
 
 #include "app/event_loop.h"
+#include "app/replay_recording.h"
 #include "app/run_stats.h"
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/keyboard.h"
+#include "game/state_digest.h"
 #include "platform/audio_device.h"
 #include "platform/sdl/sdl_audio_device.h"
 #include "platform/sdl/sdl_clock.h"
@@ -30,6 +35,8 @@
 #include "render/display.h"
 #include "render/frame.h"
 #include "render/screen_scramble.h"
+#include "replay/replay_file.h"
+#include "scores/high_score_table.h"
 
 namespace shardfall {
 namespace {
@@ -37,7 +44,7 @@ namespace {
 // Built before the generator is seeded, so a first default table takes its names from the
 // unseeded sequence.
 Game game;
-const bool musicInitialised = (initMusic(), true);
+const uint32_t randomSeed = initMusic();
 
 // The sound device lives as long as the process: the music thread never ends and may be using
 // it while static destruction runs.
@@ -49,11 +56,19 @@ void startSound() {
     }
 }
 
-int run() {
+int run(const char* recordPath) {
     SdlDisplayBackend backend;
     Display display;
     if (InitDisplay(display, backend, game) == 0) {
         return 0;
+    }
+    ReplayRecorder recorder;
+    if (recordPath != nullptr &&
+        !recorder.open(recordPath, display.screen.width, display.screen.height, randomSeed,
+                       readRecordsFile(RECORDS_FILE_NAME))) {
+        std::fprintf(stderr, "shardfall: cannot write the replay %s\n", recordPath);
+        ReleaseDisplay(display);
+        return 1;
     }
     startSound();
     std::thread(musicThread).detach();
@@ -81,7 +96,16 @@ int run() {
             stats->activated(active, monotonicNow(), stderr);
         };
     }
+    if (recordPath != nullptr) {
+        recordEvents(events, recorder);
+    }
     const int exitCode = runEventLoop(events, clock);
+    if (recordPath != nullptr) {
+        const StateDigest digest = digestOf(game);
+        recorder.finish(digest);
+        std::fprintf(stderr, "replay: %" PRIu64 " frames recorded in %s, digest %016" PRIx64 "\n",
+                     recorder.frames(), recordPath, digest.combined());
+    }
     if (stats) {
         const SdlDisplayBackend::PresentStats& presented = backend.presentStats();
         const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
@@ -100,7 +124,13 @@ int run() {
 }  // namespace
 }  // namespace shardfall
 
-int main(int /*argc*/, char** /*argv*/) {
-    (void)shardfall::musicInitialised;
-    return shardfall::run();
+int main(int argc, char** argv) {
+    const char* recordPath = nullptr;
+    if (argc == 3 && std::strcmp(argv[1], "--record") == 0) {
+        recordPath = argv[2];
+    } else if (argc != 1) {
+        std::fprintf(stderr, "usage: shardfall [--record REPLAY_FILE]\n");
+        return 2;
+    }
+    return shardfall::run(recordPath);
 }

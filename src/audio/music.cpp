@@ -18,9 +18,15 @@ constexpr const char* MUSIC_ALIAS = "snd";
 
 }  // namespace
 
-void initMusic() {
+uint32_t initMusic() {
+    const uint32_t seed = SystemMilliseconds();
+    initMusic(seed);
+    return seed;
+}
+
+void initMusic(uint32_t seed) {
     musicChangeRequested.store(0, std::memory_order_relaxed);
-    seedRandom(SystemMilliseconds());
+    seedRandom(seed);
     musicTrack.store(randomBelow(4), std::memory_order_relaxed);
 }
 

@@ -25,7 +25,10 @@ constexpr std::chrono::milliseconds MUSIC_POLL_INTERVAL{100};
 
 // Runs during static construction, before the game's first random draw: clears the request,
 // seeds the calling thread's generator from the millisecond tick count, picks the first track.
-void initMusic();
+// Returns the seed, which a recorded game keeps.
+uint32_t initMusic();
+// The same with a given seed, as when a recorded game is played again.
+void initMusic(uint32_t seed);
 
 // Blocks the calling thread for the given time; the production one sleeps for real.
 using MusicSleeper = std::function<void(std::chrono::milliseconds)>;

@@ -1,0 +1,507 @@
+// Plays a recorded game (shardfall --record FILE) at full speed without a window and prints
+// the game's state digest every N frames and at the end, checksums of chosen frames' pixels,
+// or writes those frames as PNG pictures. With --check it compares the run with a golden file
+// and names the first frame and field that differ; --write-golden makes one.
+//
+//   shardfall-replay FILE [--every N] [--frames-to-hash F,F,...] [--png FRAME:PATH ...]
+//                    [--coverage] [--check GOLDEN] [--write-golden GOLDEN]
+//
+// Exit code 0 when the run matches the golden and the recording's own final digest, 1 when it
+// does not, 2 for a file that cannot be played or bad arguments.
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "coverage.h"
+#include "game/game.h"
+#include "game/state_digest.h"
+#include "platform/surface.h"
+#include "png_writer.h"
+#include "replay/replay_file.h"
+#include "scores/high_score_table.h"
+#include "session.h"
+
+using namespace shardfall;
+
+namespace {
+
+constexpr int FIELDS = static_cast<int>(StateDigest::FIELD_NAMES.size());
+
+struct Options {
+    std::string file;
+    uint64_t every = 0;
+    std::set<uint64_t> hashFrames;
+    std::map<uint64_t, std::string> pngs;
+    bool coverage = false;
+    std::string check;
+    std::string writeGolden;
+};
+
+bool parseNumber(std::string_view text, uint64_t& out) {
+    if (text.empty() || text.size() > 18) {
+        return false;
+    }
+    out = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        out = out * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
+
+bool parseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--coverage") {
+            o.coverage = true;
+            continue;
+        }
+        if (!arg.starts_with("--")) {
+            if (!o.file.empty()) {
+                return false;
+            }
+            o.file = arg;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            return false;
+        }
+        const std::string_view value = argv[++i];
+        if (arg == "--every") {
+            if (!parseNumber(value, o.every) || o.every == 0) {
+                return false;
+            }
+        } else if (arg == "--frames-to-hash") {
+            std::stringstream list{std::string(value)};
+            std::string item;
+            while (std::getline(list, item, ',')) {
+                uint64_t frame = 0;
+                if (!parseNumber(item, frame)) {
+                    return false;
+                }
+                o.hashFrames.insert(frame);
+            }
+        } else if (arg == "--png") {
+            const size_t colon = value.find(':');
+            uint64_t frame = 0;
+            if (colon == std::string_view::npos || !parseNumber(value.substr(0, colon), frame) ||
+                colon + 1 == value.size()) {
+                return false;
+            }
+            o.pngs[frame] = std::string(value.substr(colon + 1));
+        } else if (arg == "--check") {
+            o.check = value;
+        } else if (arg == "--write-golden") {
+            o.writeGolden = value;
+        } else {
+            return false;
+        }
+    }
+    return !o.file.empty();
+}
+
+std::string fieldsText(const std::array<uint64_t, FIELDS>& fields) {
+    std::string out;
+    char hex[24];
+    for (int i = 0; i < FIELDS; ++i) {
+        std::snprintf(hex, sizeof hex, " %016" PRIx64, fields[i]);
+        out += hex;
+    }
+    return out;
+}
+
+std::string digestText(const StateDigest& d) {
+    std::string out;
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "%016" PRIx64, d.combined());
+    out += hex;
+    for (int i = 0; i < FIELDS; ++i) {
+        std::snprintf(hex, sizeof hex, "%016" PRIx64, d.fields[i]);
+        out += " " + std::string(StateDigest::FIELD_NAMES[i]) + "=" + hex;
+    }
+    return out;
+}
+
+// What a golden file holds: per-field trails every N frames (each field's hash of every frame
+// so far, folded, so that a difference that comes and goes between two lines still shows),
+// records.dat as written by then (its scratch record is in no digest), frame checksums, the
+// final digest and the events reached.
+struct Golden {
+    uint64_t every = 500;
+    std::map<uint64_t, std::array<uint64_t, FIELDS>> trails;
+    std::map<uint64_t, uint64_t> pixels;
+    std::map<uint64_t, uint64_t> records;  // records.dat as the game left it on disk
+    uint64_t endFrame = 0;
+    std::array<uint64_t, FIELDS> end{};
+    std::string reaches;
+};
+
+bool readFields(std::istringstream& line, std::array<uint64_t, FIELDS>& fields) {
+    for (uint64_t& f : fields) {
+        std::string hex;
+        if (!(line >> hex) || hex.size() != 16) {
+            return false;
+        }
+        f = std::strtoull(hex.c_str(), nullptr, 16);
+    }
+    return true;
+}
+
+bool readGolden(const std::string& path, Golden& golden, std::string& error) {
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    std::string text;
+    int number = 0;
+    bool ended = false;
+    while (std::getline(in, text)) {
+        ++number;
+        if (text.empty() || text[0] == '#') {
+            continue;
+        }
+        std::istringstream line(text);
+        std::string kind;
+        uint64_t frame = 0;
+        line >> kind;
+        bool ok = true;
+        if (kind == "reaches") {
+            std::getline(line, golden.reaches);
+            if (!golden.reaches.empty() && golden.reaches[0] == ' ') {
+                golden.reaches.erase(0, 1);
+            }
+        } else if (!(line >> frame)) {
+            ok = false;
+        } else if (kind == "every") {
+            golden.every = frame;
+            ok = frame > 0;
+        } else if (kind == "trail") {
+            ok = readFields(line, golden.trails[frame]);
+        } else if (kind == "records") {
+            std::string hex;
+            ok = static_cast<bool>(line >> hex) && hex.size() == 16;
+            golden.records[frame] = std::strtoull(hex.c_str(), nullptr, 16);
+        } else if (kind == "pixels") {
+            std::string hex;
+            ok = static_cast<bool>(line >> hex) && hex.size() == 16;
+            golden.pixels[frame] = std::strtoull(hex.c_str(), nullptr, 16);
+        } else if (kind == "end") {
+            golden.endFrame = frame;
+            ok = readFields(line, golden.end);
+            ended = true;
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            error = path + ":" + std::to_string(number) + ": not a golden line";
+            return false;
+        }
+    }
+    if (!ended) {
+        error = path + ": no end line";
+        return false;
+    }
+    return true;
+}
+
+// The frames whose pixels a new golden keeps: the first frame of every event reached and the
+// one after it (the banner and the leaderboard a little into their motion, the debris well
+// into its flight), and the frames given on the command line.
+std::set<uint64_t> framesWorthHashing(const Coverage& coverage, uint64_t frames) {
+    std::set<uint64_t> chosen;
+    static constexpr struct {
+        int event;
+        uint64_t offsets[3];
+    } PICKS[] = {
+        {DEBRIS, {0, 6, 40}},
+        {DEBRIS_GRAVITY_TURN, {0, 1, 20}},
+        {BANNER, {0, 30, 60}},
+        {BANNER_FULL, {0, 1, 100}},
+        {LEADERBOARD_SLIDE, {0, 200, 400}},
+        {LEADERBOARD_REST, {0, 1, 2}},
+        {WELL_HINT, {0, 1, 5}},
+        {PAUSE_IN_PLAY, {0, 1, 2}},
+        {PAUSE_AT_TABLE, {0, 1, 2}},
+        {SCRAMBLE_E, {0, 1, 2}},
+        {NAME_LETTER, {0, 1, 2}},
+        {CLEAR_4, {0, 5, 30}},
+        {FPS_UPDATE, {0, 1, 20}},
+    };
+    for (const auto& pick : PICKS) {
+        if (coverage.count(pick.event) == 0) {
+            continue;
+        }
+        for (uint64_t offset : pick.offsets) {
+            const uint64_t frame = coverage.firstFrame(pick.event) + offset;
+            if (frame >= 1 && frame <= frames) {
+                chosen.insert(frame);
+            }
+        }
+    }
+    return chosen;
+}
+
+uint64_t recordsFileHash() {
+    uint64_t h = 0xCBF29CE484222325ull;
+    if (std::FILE* f = std::fopen(RECORDS_FILE_NAME, "rb")) {
+        for (int c = std::fgetc(f); c != EOF; c = std::fgetc(f)) {
+            h = (h ^ static_cast<uint64_t>(c)) * 0x100000001B3ull;
+        }
+        std::fclose(f);
+    }
+    return h;
+}
+
+class Player {
+  public:
+    explicit Player(const Options& options) : o_(options) {}
+    int run();
+
+  private:
+    void afterFrame();
+    void checkRecordsFile(uint64_t frame);
+    void reportStateDifference(uint64_t frame, const std::array<uint64_t, FIELDS>& expected);
+
+    const Options& o_;
+    Replay replay_;
+    ReplaySession session_;
+    Coverage coverage_;
+    Golden golden_;
+    bool checking_ = false;
+    bool differs_ = false;
+    bool pixelsDiffer_ = false;
+    uint64_t lastMatching_ = 0;
+    std::array<uint64_t, FIELDS> trail_{};
+    std::map<uint64_t, std::array<uint64_t, FIELDS>> trails_;
+    std::map<uint64_t, uint64_t> pixels_;
+    std::map<uint64_t, uint64_t> records_;
+    bool recordsDiffer_ = false;
+    std::set<uint64_t> hashFrames_;
+    uint64_t every_ = 0;
+    bool hashAll_ = false;
+};
+
+void Player::reportStateDifference(uint64_t frame, const std::array<uint64_t, FIELDS>& expected) {
+    for (int i = 0; i < FIELDS; ++i) {
+        if (expected[i] != trail_[i]) {
+            std::printf("DIFFERS: frame %" PRIu64
+                        ": field %.*s first differs between frames %" PRIu64 " and %" PRIu64 "\n",
+                        frame, static_cast<int>(StateDigest::FIELD_NAMES[i].size()),
+                        StateDigest::FIELD_NAMES[i].data(), lastMatching_ + 1, frame);
+            return;
+        }
+    }
+}
+
+void Player::checkRecordsFile(uint64_t frame) {
+    const uint64_t hash = recordsFileHash();
+    records_[frame] = hash;
+    const auto it = golden_.records.find(frame);
+    if (checking_ && !recordsDiffer_ && it != golden_.records.end() && it->second != hash) {
+        recordsDiffer_ = true;
+        std::printf("DIFFERS: frame %" PRIu64 ": records.dat as written differs\n", frame);
+    }
+}
+
+void Player::afterFrame() {
+    const uint64_t frame = session_.frames();
+    const StateDigest digest = digestOf(session_.game());
+    for (int i = 0; i < FIELDS; ++i) {
+        trail_[i] = (trail_[i] ^ digest.fields[i]) * 0x100000001B3ull + frame;
+    }
+    if (every_ != 0 && frame % every_ == 0) {
+        checkRecordsFile(frame);
+        if (!o_.writeGolden.empty()) {
+            trails_[frame] = trail_;
+        }
+        if (!checking_) {
+            std::printf("frame %" PRIu64 " digest %s\n", frame, digestText(digest).c_str());
+        }
+        if (checking_ && !differs_) {
+            const auto it = golden_.trails.find(frame);
+            if (it != golden_.trails.end() && it->second != trail_) {
+                differs_ = true;
+                reportStateDifference(frame, it->second);
+            } else if (it != golden_.trails.end()) {
+                lastMatching_ = frame;
+            }
+        }
+    }
+    const bool png = o_.pngs.count(frame) != 0;
+    if (hashAll_ || hashFrames_.count(frame) != 0 || png) {
+        const uint64_t hash = framePixelsHash(session_.screen());
+        pixels_[frame] = hash;
+        if (!checking_ && hashFrames_.count(frame) != 0) {
+            std::printf("frame %" PRIu64 " pixels %016" PRIx64 "\n", frame, hash);
+        }
+        if (checking_ && !pixelsDiffer_ && golden_.pixels.count(frame) != 0 &&
+            golden_.pixels[frame] != hash) {
+            pixelsDiffer_ = true;
+            std::printf("DIFFERS: frame %" PRIu64 ": pixels %016" PRIx64 ", golden %016" PRIx64
+                        "\n",
+                        frame, hash, golden_.pixels[frame]);
+        }
+        if (png && !writePng(session_.screen(), o_.pngs.at(frame))) {
+            std::fprintf(stderr, "shardfall-replay: cannot write %s\n", o_.pngs.at(frame).c_str());
+        }
+    }
+}
+
+int Player::run() {
+    std::string error;
+    if (!readReplayFile(o_.file, replay_, error)) {
+        std::fprintf(stderr, "shardfall-replay: %s\n", error.c_str());
+        return 2;
+    }
+    checking_ = !o_.check.empty();
+    if (checking_ && !readGolden(o_.check, golden_, error)) {
+        std::fprintf(stderr, "shardfall-replay: %s\n", error.c_str());
+        return 2;
+    }
+    every_ = checking_ ? golden_.every : o_.every;
+    if (!o_.writeGolden.empty() && every_ == 0) {
+        every_ = 500;
+    }
+    hashFrames_ = o_.hashFrames;
+    for (const auto& [frame, hash] : golden_.pixels) {
+        hashFrames_.insert(frame);
+    }
+    if (!session_.start(replay_, error)) {
+        std::fprintf(stderr, "shardfall-replay: %s\n", error.c_str());
+        return 2;
+    }
+    Game& game = session_.game();
+    // A new golden picks its frames from the events once the run is over: every frame is
+    // hashed meanwhile.
+    const bool pickFrames = !o_.writeGolden.empty();
+    hashAll_ = pickFrames;
+
+    for (const ReplayEvent& e : replay_.events) {
+        const uint64_t next = session_.frames() + 1;
+        switch (e.kind) {
+            case ReplayEvent::FRAMES:
+                for (uint32_t i = 0; i < e.value; ++i) {
+                    coverage_.beforeFrame(game);
+                    session_.frame();
+                    coverage_.afterFrame(game, session_.frames());
+                    afterFrame();
+                }
+                break;
+            case ReplayEvent::KEY_DOWN:
+            case ReplayEvent::KEY_UP: {
+                const bool down = e.kind == ReplayEvent::KEY_DOWN;
+                coverage_.beforeKey(game, down, e.value);
+                session_.key(down, e.value);
+                coverage_.afterKey(game, next);
+                break;
+            }
+            case ReplayEvent::ACTIVATE:
+            case ReplayEvent::DEACTIVATE:
+                coverage_.focus(e.kind == ReplayEvent::ACTIVATE, next);
+                break;
+        }
+    }
+
+    const uint64_t frames = session_.frames();
+    const StateDigest digest = digestOf(game);
+    checkRecordsFile(frames);
+    std::printf("end %" PRIu64 " digest %s\n", frames, digestText(digest).c_str());
+    int result = 0;
+    if (!replay_.endDigest) {
+        std::printf("note: the recording has no end (its game did not exit normally)\n");
+    } else if (replay_.endDigest->fields != digest.fields) {
+        const int field = digest.firstDifference(*replay_.endDigest);
+        std::printf("DIFFERS: the recording ended with digest %016" PRIx64 "; field %.*s differs\n",
+                    replay_.endDigest->combined(),
+                    static_cast<int>(StateDigest::FIELD_NAMES[field].size()),
+                    StateDigest::FIELD_NAMES[field].data());
+        result = 1;
+    } else {
+        std::printf("the recording's own final digest matches\n");
+    }
+    if (o_.coverage) {
+        for (int i = 0; i < COVERAGE_EVENTS; ++i) {
+            std::printf("  %-22s %6" PRId64 "  first at frame %" PRIu64 "\n", Coverage::name(i),
+                        coverage_.count(i), coverage_.firstFrame(i));
+        }
+    }
+    if (checking_) {
+        if (!differs_ && (frames != golden_.endFrame || digest.fields != golden_.end)) {
+            differs_ = true;
+            if (frames != golden_.endFrame) {
+                std::printf("DIFFERS: %" PRIu64 " frames played, the golden has %" PRIu64 "\n",
+                            frames, golden_.endFrame);
+            } else {
+                StateDigest expected;
+                expected.fields = golden_.end;
+                const int field = digest.firstDifference(expected);
+                std::printf("DIFFERS: frame %" PRIu64 ": field %.*s differs at the end\n", frames,
+                            static_cast<int>(StateDigest::FIELD_NAMES[field].size()),
+                            StateDigest::FIELD_NAMES[field].data());
+            }
+        }
+        if (coverage_.reached() != golden_.reaches) {
+            differs_ = true;
+            std::printf("DIFFERS: reaches   %s\n        the golden %s\n",
+                        coverage_.reached().c_str(), golden_.reaches.c_str());
+        }
+        if (differs_ || pixelsDiffer_ || recordsDiffer_) {
+            std::printf("FAILED: the run differs from %s\n", o_.check.c_str());
+            return 1;
+        }
+        std::printf("matches %s\n", o_.check.c_str());
+    }
+    if (pickFrames) {
+        std::set<uint64_t> chosen = framesWorthHashing(coverage_, frames);
+        chosen.insert(o_.hashFrames.begin(), o_.hashFrames.end());
+        std::ofstream out(o_.writeGolden);
+        out << "# shardfall-replay golden: shardfall-replay REPLAY --check THIS_FILE\n";
+        out << "every " << every_ << "\n";
+        for (const auto& [frame, trail] : trails_) {
+            out << "trail " << frame << fieldsText(trail) << "\n";
+        }
+        for (const auto& [frame, hash] : records_) {
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "%016" PRIx64, hash);
+            out << "records " << frame << " " << hex << "\n";
+        }
+        for (uint64_t frame : chosen) {
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "%016" PRIx64, pixels_[frame]);
+            out << "pixels " << frame << " " << hex << "\n";
+        }
+        out << "end " << frames << fieldsText(digest.fields) << "\n";
+        out << "reaches " << coverage_.reached() << "\n";
+        if (!out.good()) {
+            std::fprintf(stderr, "shardfall-replay: cannot write %s\n", o_.writeGolden.c_str());
+            return 2;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: shardfall-replay FILE [--every N] [--frames-to-hash F,F,...]\n"
+                     "                        [--png FRAME:PATH ...] [--coverage]\n"
+                     "                        [--check GOLDEN] [--write-golden GOLDEN]\n");
+        return 2;
+    }
+    Player player(options);
+    return player.run();
+}
