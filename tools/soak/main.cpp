@@ -4,9 +4,13 @@
 // broken rule, naming the frame; the same arguments replay the same run.
 //
 //   soak [--frames N] [--size WxH] [--seed S] [--progress N] [--require-every-state]
+//        [--frame-hash K] [--golden FILE] [--write-golden FILE]
 //
 // --require-every-state also fails a run in which the player never reached one of the states
 // or never used one of its keys, so that a short run cannot pass by checking little.
+// --frame-hash K folds the pixels of every K-th frame shown into one 64-bit hash printed at the
+// end beside the state's digest. --golden FILE compares those two lines with FILE and fails on a
+// difference; --write-golden FILE records them (after a deliberate change of behaviour).
 // The game works in a scratch folder of its own (records.dat, dx000.bmp), removed afterwards.
 #include <sys/resource.h>
 #include <unistd.h>
@@ -18,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,6 +53,9 @@ struct Options {
     uint32_t seed = 1;
     int64_t progress = 0;  // frames between progress lines; 0 for none
     bool requireEveryState = false;
+    int64_t frameHashEvery = 0;  // 0: no frame hash
+    std::string golden;
+    std::string writeGolden;
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -62,10 +70,17 @@ bool parseOptions(int argc, char** argv, Options& options) {
         if (value == nullptr) {
             return false;
         }
+        if (arg == "--golden" || arg == "--write-golden") {
+            (arg == "--golden" ? options.golden : options.writeGolden) = value;
+            ++i;
+            continue;
+        }
         if (arg == "--frames") {
             options.frames = std::strtoll(value, &end, 10);
         } else if (arg == "--seed") {
             options.seed = static_cast<uint32_t>(std::strtoul(value, &end, 10));
+        } else if (arg == "--frame-hash") {
+            options.frameHashEvery = std::strtoll(value, &end, 10);
         } else if (arg == "--progress") {
             options.progress = std::strtoll(value, &end, 10);
         } else if (arg == "--size") {
@@ -82,13 +97,15 @@ bool parseOptions(int argc, char** argv, Options& options) {
         ++i;
     }
     // Below 100 pixels of height the overlays reach the top row that the frame check reads.
-    return options.frames > 0 && options.progress >= 0 && options.width >= 100 &&
-           options.height >= 100 && options.width <= 8192 && options.height <= 8192;
+    return options.frames > 0 && options.progress >= 0 && options.frameHashEvery >= 0 &&
+           options.width >= 100 && options.height >= 100 && options.width <= 8192 &&
+           options.height <= 8192;
 }
 
 // The frames are composed far faster than 100 a second; the FPS counter sees a real run's
-// clock, one 10 ms tick per frame, so the run does not depend on the machine's speed.
-uint32_t tickMilliseconds = 0;
+// clock, one 10 ms tick per frame, so the run does not depend on the machine's speed. Like a
+// real machine's, the clock is far from 0 when the game starts.
+uint32_t tickMilliseconds = 3'600'000;
 uint32_t tickClock() {
     return tickMilliseconds;
 }
@@ -101,7 +118,40 @@ class CountingPresenter final : public FramePresenter {
         width = front.width;
         height = front.height;
         topLeft = *reinterpret_cast<const uint32_t*>(front.bits);
+        if (hashEvery > 0 && presents % hashEvery == 0) {
+            hashFrame(front);
+        }
     }
+    // Two pixels a word, four words in flight so that the multiplies overlap.
+    void hashFrame(const LockedPixels& front) {
+        uint64_t lane[4] = {frameHash, frameHash ^ 1, frameHash ^ 2, frameHash ^ 3};
+        for (int y = 0; y < front.height; ++y) {
+            const uint8_t* row = front.bits + static_cast<ptrdiff_t>(y) * front.pitch;
+            const int words = front.width / 2;
+            int x = 0;
+            for (; x + 4 <= words; x += 4) {
+                for (int k = 0; k < 4; ++k) {
+                    uint64_t w;
+                    std::memcpy(&w, row + (x + k) * 8, 8);
+                    lane[k] = (lane[k] ^ w) * 0x9E3779B97F4A7C15ull;
+                    lane[k] ^= lane[k] >> 29;
+                }
+            }
+            for (; x * 2 < front.width; ++x) {
+                uint64_t w = 0;
+                std::memcpy(&w, row + x * 8, x * 2 + 1 < front.width ? 8 : 4);
+                lane[0] = (lane[0] ^ w) * 0x9E3779B97F4A7C15ull;
+                lane[0] ^= lane[0] >> 29;
+            }
+        }
+        frameHash = (lane[0] ^ (lane[1] << 1) ^ (lane[2] << 2) ^ (lane[3] << 3) ^ presents) *
+                    0xBF58476D1CE4E5B9ull;
+        frameHash ^= frameHash >> 31;
+        framesHashed += 1;
+    }
+    int64_t hashEvery = 0;
+    uint64_t frameHash = 0;
+    int64_t framesHashed = 0;
     int64_t presents = 0;
     int width = 0;
     int height = 0;
@@ -222,6 +272,8 @@ class Soak {
     void check(bool holds, const std::string& why) { check(holds, why.c_str()); }
     void checkFrame(int64_t presentsBefore);
     void printSummary(double seconds, double residentAtStart) const;
+    std::string goldenLines() const;
+    int compareGolden() const;
     bool reachedEverything() const;
 
     Options options_;
@@ -279,6 +331,11 @@ void Soak::checkFrame(int64_t presentsBefore) {
 
 int Soak::run() {
     const fs::path previous = fs::current_path();
+    for (std::string* path : {&options_.golden, &options_.writeGolden}) {
+        if (!path->empty()) {
+            *path = fs::absolute(*path).string();
+        }
+    }
     std::string pattern = (fs::temp_directory_path() / "shardfall-soak-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         std::perror("soak: mkdtemp");
@@ -303,6 +360,7 @@ int Soak::run() {
         return 2;
     }
     backend_.primary()->setPresenter(&presenter_);
+    presenter_.hashEvery = options_.frameHashEvery;
     backgroundTopLeft_ = software(BackgroundSurface).pixel(0, 0);
 
     std::string why;
@@ -382,6 +440,9 @@ int Soak::run() {
     if (options_.requireEveryState && !reachedEverything()) {
         return 1;
     }
+    if (compareGolden() != 0) {
+        return 1;
+    }
 
     // The table saves once more as the game ends, as at program exit: still in its folder.
     ReleaseDisplay();
@@ -430,6 +491,36 @@ void Soak::printSummary(double seconds, double residentAtStart) const {
                     StateDigest::FIELD_NAMES[i].data(), digest.fields[i]);
     }
     std::printf(")\n");
+    if (presenter_.framesHashed > 0) {
+        std::printf("  frames hashed %" PRId64 ", frame hash %016" PRIx64 "\n",
+                    presenter_.framesHashed, presenter_.frameHash);
+    }
+}
+
+std::string Soak::goldenLines() const {
+    char line[160];
+    std::snprintf(line, sizeof line, "digest %016" PRIx64 "\nframe hash %016" PRIx64 "\n",
+                  digestOf(*game_).combined(), presenter_.frameHash);
+    return line;
+}
+
+int Soak::compareGolden() const {
+    const std::string lines = goldenLines();
+    if (!options_.writeGolden.empty()) {
+        std::ofstream(options_.writeGolden) << lines;
+    }
+    if (options_.golden.empty()) {
+        return 0;
+    }
+    std::ifstream in(options_.golden);
+    const std::string expected{std::istreambuf_iterator<char>(in), {}};
+    if (expected != lines) {
+        std::fprintf(stderr, "soak: differs from the golden %s\n  expected:\n%s  got:\n%s",
+                     options_.golden.c_str(), expected.c_str(), lines.c_str());
+        return 1;
+    }
+    std::printf("  matches the golden %s\n", options_.golden.c_str());
+    return 0;
 }
 
 bool Soak::reachedEverything() const {
@@ -469,7 +560,8 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: soak [--frames N] [--size WxH] [--seed S] [--progress N] "
-                     "[--require-every-state]\n"
+                     "[--require-every-state] [--frame-hash K] [--golden FILE] "
+                     "[--write-golden FILE]\n"
                      "  (width and height from 100 to 8192)\n");
         return 2;
     }
