@@ -125,23 +125,28 @@ class CountingPresenter final : public FramePresenter {
     // Two pixels a word, four words in flight so that the multiplies overlap.
     void hashFrame(const LockedPixels& front) {
         uint64_t lane[4] = {frameHash, frameHash ^ 1, frameHash ^ 2, frameHash ^ 3};
+        const auto mix = [](uint64_t& h, uint64_t w) {
+            h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+            h ^= h >> 29;
+        };
         for (int y = 0; y < front.height; ++y) {
-            const uint8_t* row = front.bits + static_cast<ptrdiff_t>(y) * front.pitch;
+            const auto* row = reinterpret_cast<const uint32_t*>(
+                front.bits + static_cast<ptrdiff_t>(y) * front.pitch);
+            const auto word = [row](int i) {
+                return row[2 * i] | static_cast<uint64_t>(row[2 * i + 1]) << 32;
+            };
             const int words = front.width / 2;
             int x = 0;
             for (; x + 4 <= words; x += 4) {
                 for (int k = 0; k < 4; ++k) {
-                    uint64_t w;
-                    std::memcpy(&w, row + (x + k) * 8, 8);
-                    lane[k] = (lane[k] ^ w) * 0x9E3779B97F4A7C15ull;
-                    lane[k] ^= lane[k] >> 29;
+                    mix(lane[k], word(x + k));
                 }
             }
-            for (; x * 2 < front.width; ++x) {
-                uint64_t w = 0;
-                std::memcpy(&w, row + x * 8, x * 2 + 1 < front.width ? 8 : 4);
-                lane[0] = (lane[0] ^ w) * 0x9E3779B97F4A7C15ull;
-                lane[0] ^= lane[0] >> 29;
+            for (; x < words; ++x) {
+                mix(lane[0], word(x));
+            }
+            if (front.width % 2 != 0) {
+                mix(lane[0], row[front.width - 1]);
             }
         }
         frameHash = (lane[0] ^ (lane[1] << 1) ^ (lane[2] << 2) ^ (lane[3] << 3) ^ presents) *

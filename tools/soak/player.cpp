@@ -142,7 +142,9 @@ void SoakPlayer::play(Game& game) {
             press(game, KEY_UP);
         }
         steering_ = true;
-        dropWhenThere_ = !chance(20);
+        // The debris of two rows or more turns back on its 90th pass unless a landing sweeps it
+        // away first: after such a clear the piece falls on its own, slowly enough to see it.
+        dropWhenThere_ = !chance(20) && game.liveParticleCount < 40;
     }
     if (steering_) {
         if (game.pieceColumn > plan_.column && game.leftHeld == 0) {
