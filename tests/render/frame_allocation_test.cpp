@@ -7,7 +7,8 @@
 #include "render/frame.h"
 #include "support/allocation_counter.h"
 #include "support/bitmap_bytes.h"
-#include "support/game_harness.h"
+#include "support/recording_audio_device.h"
+#include "support/temp_folder.h"
 
 namespace shardfall {
 namespace {
@@ -25,7 +26,10 @@ TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
     // A stack with four full rows under it, cleared into debris.
     Board& board = *game->board;
     for (int y = 12; y < 20; ++y) {
-        testing::fillRow(board, y, y < 16 ? y % 10 : -1, y % 7);
+        for (int x = 0; x < board.width; ++x) {
+            const bool hole = y < 16 && x == y % 10;
+            board.setCell(x, y, hole ? EMPTY_CELL : Cell{0, 255, y % 7, 0});
+        }
     }
     game->clearFullRows();
     ASSERT_GT(game->liveParticleCount, 0);
