@@ -127,7 +127,9 @@ std::string digestText(const StateDigest& d) {
     out += hex;
     for (int i = 0; i < FIELDS; ++i) {
         std::snprintf(hex, sizeof hex, "%016" PRIx64, d.fields[i]);
-        out += " " + std::string(StateDigest::FIELD_NAMES[i]) + "=" + hex;
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a chain of
+        // operator+ on a temporary string at -O2 and above.
+        out.append(" ").append(StateDigest::FIELD_NAMES[i]).append("=").append(hex);
     }
     return out;
 }
