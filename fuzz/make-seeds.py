@@ -113,3 +113,16 @@ unordered = b"".join(record(b"X%d" % i, (i * 7919) % 5000 - 1000, i, i) for i in
 write("records", "broken-unordered-and-negative", unordered + finished_game(-5, -1, -61, 3, 99,
                                                                             b"\x80\xff\x01"))
 write("records", "broken-all-ones", b"\xff" * 308)
+
+# --- replay files -----------------------------------------------------------------------------
+
+with open(os.path.join(HERE, "..", "tests", "replays", "empty-table-1920x1080.sfr"), "rb") as f:
+    game = f.read()
+write("replay_file", "valid-empty-table-1920x1080", game)
+write("replay_file", "valid-cut-between-events", game[:len(game) // 2 - 1])
+write("replay_file", "broken-cut-inside-key-event", game[:len(game) // 2])
+write("replay_file", "valid-no-records-keys-and-focus",
+      b"SFRP\x01\x28\x1e\x07\0\0\0\0" + b"\x05\x81\x25\x80\x90\x03\x82\x25\x84\x83\x01")
+write("replay_file", "broken-end-miscounted", game[:-83] + b"\0\x05" + game[-80:])
+write("replay_file", "broken-version-2", game[:4] + b"\x02" + game[5:])
+write("replay_file", "broken-records-too-long", b"SFRP\x01\x28\x1e\x07\0\0\0\x01\xb5\x02")
