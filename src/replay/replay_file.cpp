@@ -37,6 +37,11 @@ void putLittle(std::vector<uint8_t>& out, uint64_t value, int bytes) {
 }
 
 void putRun(std::vector<uint8_t>& out, uint64_t frames) {
+    // A run holds at most UINT32_MAX frames; a longer one is written as several.
+    for (; frames > UINT32_MAX; frames -= UINT32_MAX) {
+        out.push_back(LONG_RUN);
+        putVarint(out, UINT32_MAX);
+    }
     if (frames == 0) {
         return;
     }
@@ -135,13 +140,18 @@ class Reader {
     size_t at_ = 0;
 };
 
+// Frames run on into the last event until it is full, so that the same frames give the same
+// events however the file cut them into runs.
 void addFrames(Replay& replay, uint64_t frames) {
-    if (!replay.events.empty() && replay.events.back().kind == ReplayEvent::FRAMES &&
-        replay.events.back().value + frames <= UINT32_MAX) {
-        replay.events.back().value += static_cast<uint32_t>(frames);
-        return;
+    if (!replay.events.empty() && replay.events.back().kind == ReplayEvent::FRAMES) {
+        uint32_t& last = replay.events.back().value;
+        const uint64_t added = std::min<uint64_t>(frames, UINT32_MAX - last);
+        last += static_cast<uint32_t>(added);
+        frames -= added;
     }
-    replay.events.push_back({ReplayEvent::FRAMES, static_cast<uint32_t>(frames)});
+    if (frames > 0) {
+        replay.events.push_back({ReplayEvent::FRAMES, static_cast<uint32_t>(frames)});
+    }
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ struct Replay {
     int height = 768;
     uint32_t seed = 0;
     std::optional<std::vector<uint8_t>> records;  // none: the game found no records.dat
-    std::vector<ReplayEvent> events;              // FRAMES never 0, never two in a row
+    // FRAMES never 0, and two in a row only when the first holds UINT32_MAX frames.
+    std::vector<ReplayEvent> events;
     // From the end event; absent when the recording stopped short.
     std::optional<uint64_t> endFrames;
     std::optional<StateDigest> endDigest;

@@ -99,6 +99,17 @@ TEST(ReplayFile, TurnsAwayDamagedFiles) {
     ASSERT_TRUE(decodeReplay(with(good.size() - 83, {}, true), replay, error)) << error;
     EXPECT_FALSE(replay.endDigest);
     EXPECT_EQ(replay.frames(), 302u);
+    // Runs longer than one event holds, however the file cuts them, read and write back alike.
+    ASSERT_TRUE(decodeReplay(
+        with(events, {5, 0x80, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x80, 0x81, 0x80, 0x80, 0x80, 0x08},
+             true),
+        replay, error))
+        << error;
+    const std::vector<ReplayEvent> full = {{ReplayEvent::FRAMES, UINT32_MAX},
+                                           {ReplayEvent::FRAMES, 0x80000006u}};
+    EXPECT_EQ(replay.events, full);
+    ASSERT_TRUE(decodeReplay(encodeReplay(replay), replay, error)) << error;
+    EXPECT_EQ(replay.events, full);
 }
 
 }  // namespace
