@@ -130,18 +130,6 @@ class CountingAudioDevice final : public AudioDevice {
     int64_t landingsWithoutClear = 0;
 };
 
-// A picture whose top-left pixel is not black, so that a frame without its background shows.
-std::vector<uint8_t> backgroundPicture() {
-    std::vector<uint32_t> pixels(256 * 256);
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            pixels[y * 256 + x] =
-                static_cast<uint32_t>(((x / 2 + 0x20) << 16) | ((y / 3) << 8) | 0x50);
-        }
-    }
-    return EncodeBitmapFile(pixels.data(), 256, 256);
-}
-
 double residentMiB() {
     long pages = 0;
     long resident = 0;
@@ -291,7 +279,7 @@ bool Soak::enterScratchFolder(fs::path& folder) {
     }
     folder = pattern;
     fs::current_path(folder);
-    const std::vector<uint8_t> picture = backgroundPicture();
+    const std::vector<uint8_t> picture = GradientBackgroundFile();
     std::ofstream(BackgroundFileName, std::ios::binary)
         .write(reinterpret_cast<const char*>(picture.data()),
                static_cast<std::streamsize>(picture.size()));
