@@ -166,8 +166,8 @@ class SdlAudioDevice final : public AudioDevice {
             return false;
         }
         OpenMusic open{path, {std::istreambuf_iterator<char>(in), {}}, nullptr};
-        if (const std::string problem = midiStructureProblem(open.bytes); !problem.empty()) {
-            report("cannot play music " + path + ": " + problem);
+        if (std::string why; !midiStructureIsPlayable(open.bytes, why)) {
+            report("cannot play music " + path + ": " + why);
             return false;
         }
         open.music = Mix_LoadMUSType_RW(
