@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/draw_context.h"
+#include "platform/scoped_draw.h"
 #include "platform/surface.h"
 
 namespace shardfall {
@@ -20,16 +21,14 @@ void BM_ScorePanelLine1080p(benchmark::State& state) {
     const char* line = "SCORE 1234567";
     const int length = static_cast<int>(std::strlen(line));
     for (auto _ : state) {
-        DrawContext* dc = frame.getDC();
-        Font* font =
-            dc->createFont(PANEL_HEIGHT, PANEL_WIDTH, FontFamily::Modern | FontFamily::FixedPitch);
-        Font* previous = dc->selectFont(font);
-        dc->setTextColor(0xFFFFFF);
-        dc->setBkMode(BackgroundMode::Transparent);
-        dc->textOut(1920 - 14 * PANEL_WIDTH, 0, line, length);
-        dc->selectFont(previous);
-        dc->deleteFont(font);
-        frame.releaseDC(dc);
+        {
+            ScopedDC dc(frame);
+            ScopedFont font(*dc, PANEL_HEIGHT, PANEL_WIDTH,
+                            FontFamily::Modern | FontFamily::FixedPitch);
+            dc->setTextColor(0xFFFFFF);
+            dc->setBkMode(BackgroundMode::Transparent);
+            dc->textOut(1920 - 14 * PANEL_WIDTH, 0, line, length);
+        }
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * length);
@@ -45,17 +44,15 @@ void BM_LeaderboardRows1080p(benchmark::State& state) {
                       2000 - 100 * i, 13, 4, 36);
     }
     for (auto _ : state) {
-        DrawContext* dc = frame.getDC();
-        Font* font = dc->createFont(60, 30, FontFamily::Modern | FontFamily::FixedPitch);
-        Font* previous = dc->selectFont(font);
-        for (int i = 0; i < 10; ++i) {
-            dc->setBkMode(BackgroundMode::Transparent);
-            dc->setTextColor(0xFFFFFF);
-            dc->textOut(420, 240 + i * 60, rows[i], static_cast<int>(std::strlen(rows[i])));
+        {
+            ScopedDC dc(frame);
+            ScopedFont font(*dc, 60, 30, FontFamily::Modern | FontFamily::FixedPitch);
+            for (int i = 0; i < 10; ++i) {
+                dc->setBkMode(BackgroundMode::Transparent);
+                dc->setTextColor(0xFFFFFF);
+                dc->textOut(420, 240 + i * 60, rows[i], static_cast<int>(std::strlen(rows[i])));
+            }
         }
-        dc->selectFont(previous);
-        dc->deleteFont(font);
-        frame.releaseDC(dc);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * 360);

@@ -56,6 +56,40 @@ void startSound() {
     }
 }
 
+// Each tick advances the game a frame and draws it (timed when the run keeps statistics); keys
+// go to the game's handlers.
+WindowEvents gameEvents(Display& display, DisplayEffects& effects, std::optional<RunStats>& stats) {
+    WindowEvents events;
+    events.onTick = [&stats, &display] {
+        if (!stats) {
+            RunTick(display, game);
+            return;
+        }
+        const TickClock::Duration begun = monotonicNow();
+        RunTick(display, game);
+        stats->frameComposed(monotonicNow() - begun);
+    };
+    events.onKeyDown = [&effects](uint32_t key) { onKeyDown(game, key, &effects); };
+    events.onKeyUp = [](uint32_t key) { onKeyUp(game, key); };
+    if (stats) {
+        events.onActivate = [&stats](bool active) {
+            stats->activated(active, monotonicNow(), stderr);
+        };
+    }
+    return events;
+}
+
+void reportStats(RunStats& stats, const Display& display, const SdlDisplayBackend& backend,
+                 const TickClock& clock) {
+    const SdlDisplayBackend::PresentStats& presented = backend.presentStats();
+    const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
+                                       clock.restarts(), presented.firstShownAt};
+    const Board& board = *game.board;
+    stats.report(stderr, monotonicNow(), cpuTimesNow(), shown,
+                 {display.screen.width, display.screen.height, board.elapsedSeconds, board.score,
+                  board.lines});
+}
+
 int run(const char* recordPath) {
     SdlDisplayBackend backend;
     Display display;
@@ -78,24 +112,8 @@ int run(const char* recordPath) {
     if (RunStats::requested(std::getenv("SHARDFALL_STATS"))) {
         stats.emplace(monotonicNow(), cpuTimesNow(), processAge());
     }
-    WindowEvents events;
     DisplayEffects effects(display);
-    events.onTick = [&stats, &display] {
-        if (!stats) {
-            RunTick(display, game);
-            return;
-        }
-        const TickClock::Duration begun = monotonicNow();
-        RunTick(display, game);
-        stats->frameComposed(monotonicNow() - begun);
-    };
-    events.onKeyDown = [&effects](uint32_t key) { onKeyDown(game, key, &effects); };
-    events.onKeyUp = [](uint32_t key) { onKeyUp(game, key); };
-    if (stats) {
-        events.onActivate = [&stats](bool active) {
-            stats->activated(active, monotonicNow(), stderr);
-        };
-    }
+    WindowEvents events = gameEvents(display, effects, stats);
     if (recordPath != nullptr) {
         recordEvents(events, recorder);
     }
@@ -107,13 +125,7 @@ int run(const char* recordPath) {
                      recorder.frames(), recordPath, digest.combined());
     }
     if (stats) {
-        const SdlDisplayBackend::PresentStats& presented = backend.presentStats();
-        const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
-                                           clock.restarts(), presented.firstShownAt};
-        const Board& board = *game.board;
-        stats->report(stderr, monotonicNow(), cpuTimesNow(), shown,
-                      {display.screen.width, display.screen.height, board.elapsedSeconds,
-                       board.score, board.lines});
+        reportStats(*stats, display, backend, clock);
     }
 
     // The window's destruction: no more frames, the display objects go.

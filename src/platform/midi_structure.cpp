@@ -18,9 +18,7 @@ uint32_t bigEndian(std::span<const uint8_t> file, size_t at, int bytes) {
     return value;
 }
 
-}  // namespace
-
-std::string midiStructureProblem(std::span<const uint8_t> file) {
+std::string problemOf(std::span<const uint8_t> file) {
     if (tagAt(file, 0, "RIFF")) {
         if (tagAt(file, 8, "RMID")) {
             return "a RIFF-wrapped MIDI file (RMID); only a plain Standard MIDI File plays";
@@ -74,6 +72,13 @@ std::string midiStructureProblem(std::span<const uint8_t> file) {
         at += 8 + length;
     }
     return {};
+}
+
+}  // namespace
+
+bool midiStructureIsPlayable(std::span<const uint8_t> file, std::string& why) {
+    why = problemOf(file);
+    return why.empty();
 }
 
 }  // namespace shardfall

@@ -8,8 +8,8 @@
 
 namespace shardfall {
 
-// Empty when the structure is sound; otherwise why the file cannot be played, in a few words
-// that fit behind its name on one line.
-std::string midiStructureProblem(std::span<const uint8_t> file);
+// True when the structure is sound; otherwise false with why the file cannot be played in
+// `why`, in a few words that fit behind its name on one line.
+bool midiStructureIsPlayable(std::span<const uint8_t> file, std::string& why);
 
 }  // namespace shardfall

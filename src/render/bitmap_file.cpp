@@ -40,11 +40,12 @@ constexpr uint32_t BI_BITFIELDS = 3;
 constexpr size_t CORE_HEADER_SIZE = 12;
 constexpr size_t MASKS_SIZE = 12;
 
-std::optional<BackgroundPicture> refuse(std::string* why, std::string reason) {
+// Every step of the reading below returns false with the reason in `why` when it refuses.
+bool refuse(std::string* why, std::string reason) {
     if (why) {
         *why = std::move(reason);
     }
-    return std::nullopt;
+    return false;
 }
 
 // What the decoder needs of the headers, read before it is given the file.
@@ -56,6 +57,13 @@ struct Layout {
     uint32_t compression = BI_RGB;
     uint32_t colorsUsed = 0;
     uint32_t pixelOffset = 0;
+};
+
+// Where the colour table and the pixels are found in the file.
+struct PixelPlace {
+    size_t pixelStart = 0;
+    size_t tableEntries = 0;
+    uint64_t stride = 0;  // bytes in a row, with the padding to its four-byte end
 };
 
 // The file rewritten into the one form the decoder reads without fault: a 40-byte (or longer)
@@ -109,9 +117,8 @@ std::vector<uint8_t> normalise(std::span<const uint8_t> file, const Layout& l, s
     return out;
 }
 
-}  // namespace
-
-std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, std::string* why) {
+// The file header and the info header, read into `l`.
+bool readHeaders(std::span<const uint8_t> file, Layout& l, std::string* why) {
     if (file.size() > BITMAP_FILE_SIZE_LIMIT) {
         return refuse(why, "it is larger than 64 MiB");
     }
@@ -119,7 +126,6 @@ std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, s
         return refuse(why, "it is not a Windows bitmap (no \"BM\" at its start)");
     }
     const uint8_t* info = file.data() + BITMAP_FILE_HEADER_SIZE;
-    Layout l;
     l.pixelOffset = readU32(file.data() + 10);
     l.headerSize = readU32(info);
     if (l.headerSize != CORE_HEADER_SIZE && l.headerSize != 40 && l.headerSize != 56 &&
@@ -141,6 +147,11 @@ std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, s
         l.compression = readU32(info + 16);
         l.colorsUsed = readU32(info + 32);
     }
+    return true;
+}
+
+// The compression, the pixel format and the size are ones the game reads.
+bool checkFormat(const Layout& l, std::string* why) {
     if (l.compression == BI_RLE8 || l.compression == BI_RLE4) {
         return refuse(why,
                       "it is run-length compressed, which the game does not read; save it "
@@ -166,7 +177,12 @@ std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, s
                                " pixels, more than the 16384 a side and 4096 x 4096 in all "
                                "that the game reads");
     }
+    return true;
+}
 
+// Where the colour table ends and the rows begin, and that the file holds them all.
+bool placePixels(std::span<const uint8_t> file, const Layout& l, PixelPlace& place,
+                 std::string* why) {
     // The headers' end, where the colour table or the pixels begin.
     const bool masksBehind = l.headerSize == 40 && l.compression == BI_BITFIELDS;
     const size_t tableStart =
@@ -174,54 +190,36 @@ std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, s
     const size_t entrySize = l.headerSize == CORE_HEADER_SIZE ? 3 : 4;
     const size_t fullTable = l.bitCount <= 8 ? size_t{1} << l.bitCount : 0;
     const size_t listed = (l.colorsUsed > 0 && l.colorsUsed < fullTable) ? l.colorsUsed : fullTable;
-    size_t tableEntries = listed;
-    size_t pixelStart = tableStart + listed * entrySize;
-    const uint64_t stride = (static_cast<uint64_t>(l.width) * l.bitCount + 31) / 32 * 4;
+    place.tableEntries = listed;
+    place.pixelStart = tableStart + listed * entrySize;
+    place.stride = (static_cast<uint64_t>(l.width) * l.bitCount + 31) / 32 * 4;
     // The last row may lack the padding to its four-byte end.
-    const uint64_t needed = stride * static_cast<uint64_t>(rows - 1) +
+    const uint64_t needed = place.stride * static_cast<uint64_t>(std::llabs(l.height) - 1) +
                             (static_cast<uint64_t>(l.width) * l.bitCount + 7) / 8;
     auto fits = [&](size_t start) { return start <= file.size() && needed <= file.size() - start; };
     // The file header says where the pixels are, and a colour table ends there at the latest.
     // An offset of 0 or into the headers, or one that leaves no room for the rows, is taken for
     // "right behind the headers", where the pixels of the simplest files stand anyway.
-    if (l.pixelOffset >= tableStart && (fits(l.pixelOffset) || !fits(pixelStart))) {
-        pixelStart = l.pixelOffset;
-        tableEntries = std::min(listed, (pixelStart - tableStart) / entrySize);
+    if (l.pixelOffset >= tableStart && (fits(l.pixelOffset) || !fits(place.pixelStart))) {
+        place.pixelStart = l.pixelOffset;
+        place.tableEntries = std::min(listed, (place.pixelStart - tableStart) / entrySize);
     }
-    if (fullTable != 0 && tableEntries == 0) {
+    if (fullTable != 0 && place.tableEntries == 0) {
         return refuse(why, "its pixels start where its colour table should stand");
     }
-    if (!fits(pixelStart)) {
+    if (!fits(place.pixelStart)) {
         return refuse(why, "the file ends before its last row of pixels");
     }
+    return true;
+}
 
-    std::vector<uint8_t> whole;
-    try {
-        whole = normalise(file, l, pixelStart, tableEntries,
-                          static_cast<size_t>(stride * static_cast<uint64_t>(rows)));
-    } catch (const std::bad_alloc&) {
-        return refuse(why, "there is not enough memory for it");
-    }
-    const int length = static_cast<int>(whole.size());
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    if (!stbi_info_from_memory(whole.data(), length, &width, &height, &channels)) {
-        return refuse(why, std::string("the decoder refuses it (") + stbi_failure_reason() + ")");
-    }
-    stbi_uc* decoded = stbi_load_from_memory(whole.data(), length, &width, &height, &channels, 4);
-    if (decoded == nullptr) {
-        return refuse(why, std::string("the decoder refuses it (") + stbi_failure_reason() + ")");
-    }
-    std::unique_ptr<stbi_uc, void (*)(void*)> owner(decoded, stbi_image_free);
-    if (width != l.width || height != rows) {
-        return refuse(why, "the decoder reads another size from it");
-    }
-
+// The part of the decoded picture (rows top-down, red, green, blue, alpha) that the
+// background shows.
+BackgroundPicture shownPart(const stbi_uc* decoded, int width, int height, bool bottomUp) {
     BackgroundPicture picture;
     picture.fileWidth = width;
     picture.fileHeight = height;
-    picture.bottomUp = l.height > 0;
+    picture.bottomUp = bottomUp;
     picture.width = std::min(width, BACKGROUND_PICTURE_SIDE);
     picture.height = std::min(height, BACKGROUND_PICTURE_SIDE);
     // StretchDIBits counts the source rectangle's rows from the first stored one: the bottom
@@ -237,6 +235,51 @@ std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, s
             to[2] = from[0];
             to[3] = 0;
         }
+    }
+    return picture;
+}
+
+// Decodes the normalised file and keeps the part the background shows.
+bool decode(const std::vector<uint8_t>& whole, const Layout& l, BackgroundPicture& picture,
+            std::string* why) {
+    const int length = static_cast<int>(whole.size());
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (!stbi_info_from_memory(whole.data(), length, &width, &height, &channels)) {
+        return refuse(why, std::string("the decoder refuses it (") + stbi_failure_reason() + ")");
+    }
+    stbi_uc* decoded = stbi_load_from_memory(whole.data(), length, &width, &height, &channels, 4);
+    if (decoded == nullptr) {
+        return refuse(why, std::string("the decoder refuses it (") + stbi_failure_reason() + ")");
+    }
+    std::unique_ptr<stbi_uc, void (*)(void*)> owner(decoded, stbi_image_free);
+    if (width != l.width || height != std::llabs(l.height)) {
+        return refuse(why, "the decoder reads another size from it");
+    }
+    picture = shownPart(decoded, width, height, l.height > 0);
+    return true;
+}
+
+}  // namespace
+
+std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, std::string* why) {
+    Layout l;
+    PixelPlace place;
+    if (!readHeaders(file, l, why) || !checkFormat(l, why) || !placePixels(file, l, place, why)) {
+        return std::nullopt;
+    }
+    std::vector<uint8_t> whole;
+    try {
+        whole = normalise(file, l, place.pixelStart, place.tableEntries,
+                          static_cast<size_t>(place.stride * std::llabs(l.height)));
+    } catch (const std::bad_alloc&) {
+        refuse(why, "there is not enough memory for it");
+        return std::nullopt;
+    }
+    BackgroundPicture picture;
+    if (!decode(whole, l, picture, why)) {
+        return std::nullopt;
     }
     return picture;
 }

@@ -20,6 +20,7 @@
 
 #include "audio/sound.h"
 #include "midi_file.h"
+#include "platform/wave_file.h"
 #include "support/temp_folder.h"
 
 namespace shardfall {
@@ -59,24 +60,13 @@ void put(std::ofstream& out, uint32_t value, int bytes, bool bigEndian = false) 
 // A 16-bit mono sine of the given pitch, length and amplitude (0 to 1).
 void writeSineWav(const std::string& path, double hz, double seconds, double amplitude) {
     constexpr uint32_t RATE = 22050;
-    const auto samples = static_cast<uint32_t>(seconds * RATE);
-    std::ofstream out(path, std::ios::binary);
-    out.write("RIFF", 4);
-    put(out, 36 + 2 * samples, 4);
-    out.write("WAVEfmt ", 8);
-    put(out, 16, 4);
-    put(out, 1, 2);
-    put(out, 1, 2);
-    put(out, RATE, 4);
-    put(out, 2 * RATE, 4);
-    put(out, 2, 2);
-    put(out, 16, 2);
-    out.write("data", 4);
-    put(out, 2 * samples, 4);
-    for (uint32_t i = 0; i < samples; ++i) {
-        const double value = amplitude * 32767.0 * std::sin(2 * M_PI * hz * i / RATE);
-        put(out, static_cast<uint16_t>(static_cast<int16_t>(value)), 2);
+    std::vector<int16_t> samples(static_cast<uint32_t>(seconds * RATE));
+    for (uint32_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>(amplitude * 32767.0 * std::sin(2 * M_PI * hz * i / RATE));
     }
+    const std::vector<uint8_t> wav = EncodeWave(samples, RATE);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
 }
 
 // A one-track standard MIDI file: middle C on a piano for half a second at 120 beats/minute.

@@ -48,6 +48,17 @@ std::vector<uint8_t> EncodeBitmapFile(const uint32_t* pixels, int width, int hei
     return file;
 }
 
+std::vector<uint8_t> GradientBackgroundFile() {
+    std::vector<uint32_t> pixels(256 * 256);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            pixels[y * 256 + x] =
+                static_cast<uint32_t>(((x / 2 + 0x20) << 16) | ((y / 3) << 8) | 0x50);
+        }
+    }
+    return EncodeBitmapFile(pixels.data(), 256, 256);
+}
+
 bool writeBitmap24(const std::string& path, int width, int height,
                    const std::vector<uint8_t>& rgb) {
     if (width <= 0 || height <= 0 ||

@@ -130,6 +130,40 @@ void Coverage::beforeKey(const Game& game, bool down, uint32_t key) {
     }
 }
 
+// Up in play: which way the turn went, judged by where the piece stands now.
+void Coverage::afterTurn(const Game& game, uint64_t frame) {
+    if (bothKicksOpen_) {
+        add(TURN_BOTH_KICKS_OPEN, frame);
+    }
+    if (game.pieceColumn == before_.column - 1) {
+        add(TURN_KICK_LEFT, frame);
+    } else if (game.pieceColumn == before_.column + 1) {
+        add(TURN_KICK_RIGHT, frame);
+    } else if (pieceKey(game.piece) != before_.piece) {
+        add(TURN_IN_PLACE, frame);
+    } else {
+        add(TURN_BLOCKED, frame);
+    }
+}
+
+// Enter on the scores screen: a new game, and where the finished one went in the table.
+void Coverage::afterRestart(uint64_t frame) {
+    add(RESTART, frame);
+    if (enteringPlace_ == -1) {
+        add(TABLE_EQUALS_PLACE_10, frame);
+    } else if (enteringPlace_ == 0) {
+        add(TABLE_BELOW_PLACE_10, frame);
+    } else {
+        add(TABLE_INSERT, frame);
+        if (enteringPlace_ == 1) {
+            add(TABLE_PLACE_1, frame);
+        }
+        if (ties_) {
+            add(TABLE_TIE, frame);
+        }
+    }
+}
+
 void Coverage::afterKey(const Game& game, uint64_t frame) {
     const bool inPlay = hasFlag(static_cast<StateFlags>(before_.state), PLAYING) &&
                         !hasFlag(static_cast<StateFlags>(before_.state), GAME_OVER);
@@ -142,20 +176,8 @@ void Coverage::afterKey(const Game& game, uint64_t frame) {
     }
     switch (key_) {
         case KEY_UP:
-            if (!inPlay) {
-                break;
-            }
-            if (bothKicksOpen_) {
-                add(TURN_BOTH_KICKS_OPEN, frame);
-            }
-            if (game.pieceColumn == before_.column - 1) {
-                add(TURN_KICK_LEFT, frame);
-            } else if (game.pieceColumn == before_.column + 1) {
-                add(TURN_KICK_RIGHT, frame);
-            } else if (pieceKey(game.piece) != before_.piece) {
-                add(TURN_IN_PLACE, frame);
-            } else {
-                add(TURN_BLOCKED, frame);
+            if (inPlay) {
+                afterTurn(game, frame);
             }
             break;
         case KEY_PAUSE:
@@ -168,23 +190,10 @@ void Coverage::afterKey(const Game& game, uint64_t frame) {
             if (before_.liveParticles > 0 && inPlay) {
                 add(DEBRIS_LIFT, frame);
             }
-            if (!atTable) {
-                add(ENTER_IN_PLAY, frame);
-                break;
-            }
-            add(RESTART, frame);
-            if (enteringPlace_ == -1) {
-                add(TABLE_EQUALS_PLACE_10, frame);
-            } else if (enteringPlace_ == 0) {
-                add(TABLE_BELOW_PLACE_10, frame);
+            if (atTable) {
+                afterRestart(frame);
             } else {
-                add(TABLE_INSERT, frame);
-                if (enteringPlace_ == 1) {
-                    add(TABLE_PLACE_1, frame);
-                }
-                if (ties_) {
-                    add(TABLE_TIE, frame);
-                }
+                add(ENTER_IN_PLAY, frame);
             }
             break;
         case KEY_BACKSPACE:

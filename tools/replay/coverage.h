@@ -92,6 +92,8 @@ class Coverage {
     };
     static Snapshot snapshot(const Game& game);
     void add(int event, uint64_t frame);
+    void afterTurn(const Game& game, uint64_t frame);
+    void afterRestart(uint64_t frame);
 
     Snapshot before_;
     bool down_ = false;

@@ -271,6 +271,11 @@ class Player {
     int run();
 
   private:
+    bool prepare(std::string& error);
+    void play();
+    int compareWithRecording(const StateDigest& digest) const;
+    bool compareWithGolden(uint64_t frames, const StateDigest& digest);
+    bool writeGolden(uint64_t frames, const StateDigest& digest);
     void afterFrame();
     void checkRecordsFile(uint64_t frame);
     void reportStateDifference(uint64_t frame, const std::array<uint64_t, FIELDS>& expected);
@@ -360,16 +365,15 @@ void Player::afterFrame() {
     }
 }
 
-int Player::run() {
-    std::string error;
+// Reads the replay (and the golden when checking) and starts the game; false, with the reason
+// in `error`, when either file cannot be read or the game cannot start.
+bool Player::prepare(std::string& error) {
     if (!readReplayFile(o_.file, replay_, error)) {
-        std::fprintf(stderr, "shardfall-replay: %s\n", error.c_str());
-        return 2;
+        return false;
     }
     checking_ = !o_.check.empty();
     if (checking_ && !readGolden(o_.check, golden_, error)) {
-        std::fprintf(stderr, "shardfall-replay: %s\n", error.c_str());
-        return 2;
+        return false;
     }
     every_ = checking_ ? golden_.every : o_.every;
     if (!o_.writeGolden.empty() && every_ == 0) {
@@ -379,16 +383,14 @@ int Player::run() {
     for (const auto& [frame, hash] : golden_.pixels) {
         hashFrames_.insert(frame);
     }
-    if (!session_.start(replay_, error)) {
-        std::fprintf(stderr, "shardfall-replay: %s\n", error.c_str());
-        return 2;
-    }
-    Game& game = session_.game();
     // A new golden picks its frames from the events once the run is over: every frame is
     // hashed meanwhile.
-    const bool pickFrames = !o_.writeGolden.empty();
-    hashAll_ = pickFrames;
+    hashAll_ = !o_.writeGolden.empty();
+    return session_.start(replay_, error);
+}
 
+void Player::play() {
+    Game& game = session_.game();
     for (const ReplayEvent& e : replay_.events) {
         const uint64_t next = session_.frames() + 1;
         switch (e.kind) {
@@ -414,81 +416,108 @@ int Player::run() {
                 break;
         }
     }
+}
 
-    const uint64_t frames = session_.frames();
-    const StateDigest digest = digestOf(game);
-    checkRecordsFile(frames);
-    std::printf("end %" PRIu64 " digest %s\n", frames, digestText(digest).c_str());
-    int result = 0;
+// Compares the end with the digest the recording itself ends with: 1 when they differ.
+int Player::compareWithRecording(const StateDigest& digest) const {
     if (!replay_.endDigest) {
         std::printf("note: the recording has no end (its game did not exit normally)\n");
-    } else if (replay_.endDigest->fields != digest.fields) {
+        return 0;
+    }
+    if (replay_.endDigest->fields != digest.fields) {
         const int field = digest.firstDifference(*replay_.endDigest);
         std::printf("DIFFERS: the recording ended with digest %016" PRIx64 "; field %.*s differs\n",
                     replay_.endDigest->combined(),
                     static_cast<int>(StateDigest::FIELD_NAMES[field].size()),
                     StateDigest::FIELD_NAMES[field].data());
-        result = 1;
-    } else {
-        std::printf("the recording's own final digest matches\n");
+        return 1;
     }
+    std::printf("the recording's own final digest matches\n");
+    return 0;
+}
+
+// Compares the end, the reached events and everything checked on the way with the golden;
+// false when anything differs.
+bool Player::compareWithGolden(uint64_t frames, const StateDigest& digest) {
+    if (!differs_ && (frames != golden_.endFrame || digest.fields != golden_.end)) {
+        differs_ = true;
+        if (frames != golden_.endFrame) {
+            std::printf("DIFFERS: %" PRIu64 " frames played, the golden has %" PRIu64 "\n", frames,
+                        golden_.endFrame);
+        } else {
+            StateDigest expected;
+            expected.fields = golden_.end;
+            const int field = digest.firstDifference(expected);
+            std::printf("DIFFERS: frame %" PRIu64 ": field %.*s differs at the end\n", frames,
+                        static_cast<int>(StateDigest::FIELD_NAMES[field].size()),
+                        StateDigest::FIELD_NAMES[field].data());
+        }
+    }
+    if (coverage_.reached() != golden_.reaches) {
+        differs_ = true;
+        std::printf("DIFFERS: reaches   %s\n        the golden %s\n", coverage_.reached().c_str(),
+                    golden_.reaches.c_str());
+    }
+    if (differs_ || pixelsDiffer_ || recordsDiffer_) {
+        std::printf("FAILED: the run differs from %s\n", o_.check.c_str());
+        return false;
+    }
+    std::printf("matches %s\n", o_.check.c_str());
+    return true;
+}
+
+bool Player::writeGolden(uint64_t frames, const StateDigest& digest) {
+    std::set<uint64_t> chosen = framesWorthHashing(coverage_, frames);
+    chosen.insert(o_.hashFrames.begin(), o_.hashFrames.end());
+    std::ofstream out(o_.writeGolden);
+    out << "# shardfall-replay golden: shardfall-replay REPLAY --check THIS_FILE\n";
+    out << "every " << every_ << "\n";
+    for (const auto& [frame, trail] : trails_) {
+        out << "trail " << frame << fieldsText(trail) << "\n";
+    }
+    for (const auto& [frame, hash] : records_) {
+        char hex[24];
+        std::snprintf(hex, sizeof hex, "%016" PRIx64, hash);
+        out << "records " << frame << " " << hex << "\n";
+    }
+    for (uint64_t frame : chosen) {
+        char hex[24];
+        std::snprintf(hex, sizeof hex, "%016" PRIx64, pixels_[frame]);
+        out << "pixels " << frame << " " << hex << "\n";
+    }
+    out << "end " << frames << fieldsText(digest.fields) << "\n";
+    out << "reaches " << coverage_.reached() << "\n";
+    if (!out.good()) {
+        std::fprintf(stderr, "shardfall-replay: cannot write %s\n", o_.writeGolden.c_str());
+        return false;
+    }
+    return true;
+}
+
+int Player::run() {
+    std::string error;
+    if (!prepare(error)) {
+        std::fprintf(stderr, "shardfall-replay: %s\n", error.c_str());
+        return 2;
+    }
+    play();
+
+    const uint64_t frames = session_.frames();
+    const StateDigest digest = digestOf(session_.game());
+    checkRecordsFile(frames);
+    std::printf("end %" PRIu64 " digest %s\n", frames, digestText(digest).c_str());
+    const int result = compareWithRecording(digest);
     if (o_.coverage) {
         for (int i = 0; i < COVERAGE_EVENTS; ++i) {
             std::printf("  %-22s %6" PRId64 "  first at frame %" PRIu64 "\n", Coverage::name(i),
                         coverage_.count(i), coverage_.firstFrame(i));
         }
     }
-    if (checking_) {
-        if (!differs_ && (frames != golden_.endFrame || digest.fields != golden_.end)) {
-            differs_ = true;
-            if (frames != golden_.endFrame) {
-                std::printf("DIFFERS: %" PRIu64 " frames played, the golden has %" PRIu64 "\n",
-                            frames, golden_.endFrame);
-            } else {
-                StateDigest expected;
-                expected.fields = golden_.end;
-                const int field = digest.firstDifference(expected);
-                std::printf("DIFFERS: frame %" PRIu64 ": field %.*s differs at the end\n", frames,
-                            static_cast<int>(StateDigest::FIELD_NAMES[field].size()),
-                            StateDigest::FIELD_NAMES[field].data());
-            }
-        }
-        if (coverage_.reached() != golden_.reaches) {
-            differs_ = true;
-            std::printf("DIFFERS: reaches   %s\n        the golden %s\n",
-                        coverage_.reached().c_str(), golden_.reaches.c_str());
-        }
-        if (differs_ || pixelsDiffer_ || recordsDiffer_) {
-            std::printf("FAILED: the run differs from %s\n", o_.check.c_str());
-            return 1;
-        }
-        std::printf("matches %s\n", o_.check.c_str());
+    if (checking_ && !compareWithGolden(frames, digest)) {
+        return 1;
     }
-    if (pickFrames) {
-        std::set<uint64_t> chosen = framesWorthHashing(coverage_, frames);
-        chosen.insert(o_.hashFrames.begin(), o_.hashFrames.end());
-        std::ofstream out(o_.writeGolden);
-        out << "# shardfall-replay golden: shardfall-replay REPLAY --check THIS_FILE\n";
-        out << "every " << every_ << "\n";
-        for (const auto& [frame, trail] : trails_) {
-            out << "trail " << frame << fieldsText(trail) << "\n";
-        }
-        for (const auto& [frame, hash] : records_) {
-            char hex[24];
-            std::snprintf(hex, sizeof hex, "%016" PRIx64, hash);
-            out << "records " << frame << " " << hex << "\n";
-        }
-        for (uint64_t frame : chosen) {
-            char hex[24];
-            std::snprintf(hex, sizeof hex, "%016" PRIx64, pixels_[frame]);
-            out << "pixels " << frame << " " << hex << "\n";
-        }
-        out << "end " << frames << fieldsText(digest.fields) << "\n";
-        out << "reaches " << coverage_.reached() << "\n";
-        if (!out.good()) {
-            std::fprintf(stderr, "shardfall-replay: cannot write %s\n", o_.writeGolden.c_str());
-            return 2;
-        }
+    if (!o_.writeGolden.empty() && !writeGolden(frames, digest)) {
+        return 2;
     }
     return result;
 }

@@ -22,6 +22,7 @@
 #include "game/game.h"
 #include "game/keyboard.h"
 #include "game/piece.h"
+#include "placement.h"
 #include "replay/replay_file.h"
 #include "scores/high_score_table.h"
 #include "session.h"
@@ -30,81 +31,10 @@ using namespace shardfall;
 
 namespace {
 
-// Rows cleared are good; the stack's height, covered holes and a ragged surface are bad. A
-// player keeping one column free waits there for a bar that clears several rows at once.
-int wellValue(const Board& well, int keptFree) {
-    const int width = std::min(well.width, 32);
-    int full = 0;
-    int heights[32] = {};
-    int blocks[32] = {};
-    for (int y = well.height - 1, kept = 0; y >= 0; --y) {
-        int occupied = 0;
-        for (int x = 0; x < width; ++x) {
-            occupied += well.cellAt(x, y).solid != 0 ? 1 : 0;
-        }
-        if (occupied == width) {
-            ++full;
-            continue;
-        }
-        ++kept;
-        for (int x = 0; x < width; ++x) {
-            if (well.cellAt(x, y).solid != 0) {
-                heights[x] = kept;
-                ++blocks[x];
-            }
-        }
-    }
-    int aggregate = 0;
-    int holes = 0;
-    int bumpiness = 0;
-    for (int x = 0; x < width; ++x) {
-        aggregate += heights[x];
-        holes += heights[x] - blocks[x];
-        if (x > 0 && x != keptFree && x - 1 != keptFree) {
-            bumpiness += std::abs(heights[x] - heights[x - 1]);
-        }
-    }
-    int value = 760 * full - 510 * aggregate - 357 * holes - 184 * bumpiness;
-    if (keptFree >= 0) {
-        value += full >= 3 ? 8000 * full : full > 0 || heights[keptFree] > 0 ? -30000 : 0;
-    }
-    return value;
-}
-
-struct Plan {
-    int turns = 0;
-    int column = 5;
-};
-
-Plan bestPlan(const Game& game, int keptFree) {
-    Board well(game.board->width, game.board->height);
-    well.cells = game.board->cells;
-    game.piece.eraseAt(well, game.pieceColumn, game.pieceRow);
-    const std::vector<Cell> start = well.cells;
-    Plan best;
-    int bestValue = -1000000;
-    Piece piece = game.piece;
-    for (int turns = 0; turns < 4; ++turns) {
-        for (int column = -3; column < well.width; ++column) {
-            well.cells = start;
-            if (!piece.fitsAt(well, column, game.pieceRow)) {
-                continue;
-            }
-            int row = game.pieceRow;
-            while (row < well.height && piece.fitsAt(well, column, row + 1)) {
-                ++row;
-            }
-            piece.stampAt(well, column, row);
-            const int value = wellValue(well, keptFree);
-            if (value > bestValue) {
-                bestValue = value;
-                best = Plan{turns, column};
-            }
-        }
-        piece.rotateClockwise();
-    }
-    return best;
-}
+// This player saves its free column more strictly than the soak's, so that its first game
+// clears three and four rows: a clear of fewer, or a block in the column, costs far more, and
+// a clear of three or four is forgiven a block.
+constexpr KeptFreeWeights KEPT_FREE{8000, 30000, true};
 
 uint32_t seed = 1;
 
@@ -204,7 +134,8 @@ class Maker {
 void Maker::playPiece(Style style, bool showOff) {
     releaseArrows();
     const int keptFree = style == Style::KEEP_FREE ? 9 : -1;
-    Plan plan = style == Style::CARELESS ? Plan{0, game().pieceColumn} : bestPlan(game(), keptFree);
+    Placement plan = style == Style::CARELESS ? Placement{0, game().pieceColumn}
+                                              : bestPlacement(game(), keptFree, KEPT_FREE);
     piecesPlayed_ += 1;
     for (int i = 0; i < plan.turns; ++i) {
         tap(KEY_UP);
@@ -228,7 +159,7 @@ void Maker::playPiece(Style style, bool showOff) {
             // A turn with room on both sides: the left kick wins.
             tap(KEY_UP);
             bothKicks_ += 1;
-            plan = bestPlan(game(), keptFree);
+            plan = bestPlacement(game(), keptFree, KEPT_FREE);
             for (int i = 0; i < plan.turns; ++i) {
                 tap(KEY_UP);
             }

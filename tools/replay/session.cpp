@@ -28,19 +28,6 @@ uint32_t tickClock() {
 
 SilentAudioDevice silence;
 
-// The background every replay is shown on, so that frames do not depend on the files of the
-// machine: a gradient of 256 × 256 pixels, red growing to the right, green downwards.
-std::vector<uint8_t> backgroundPicture() {
-    std::vector<uint32_t> pixels(256 * 256);
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            pixels[y * 256 + x] =
-                static_cast<uint32_t>(((x / 2 + 0x20) << 16) | ((y / 3) << 8) | 0x50);
-        }
-    }
-    return EncodeBitmapFile(pixels.data(), 256, 256);
-}
-
 bool writeFile(const char* name, const std::vector<uint8_t>& bytes) {
     std::ofstream out(name, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -77,7 +64,7 @@ bool ReplaySession::start(const Replay& replay, std::string& error, bool firstSt
     // A game that found no records.dat it could read had no way to write one either: a folder
     // in its place does the same here, a default table at every look and no save.
     std::error_code folderError;
-    if (!writeFile(BackgroundFileName, backgroundPicture()) ||
+    if (!writeFile(BackgroundFileName, GradientBackgroundFile()) ||
         (replay.records ? !writeFile(RECORDS_FILE_NAME, *replay.records)
                         : !firstStart && !fs::create_directory(RECORDS_FILE_NAME, folderError))) {
         error = "cannot write into the scratch folder " + folder_.string();

@@ -66,21 +66,17 @@ Uint32 endOfRun(Uint32 /*interval*/, void* /*unused*/) {
     return 0;
 }
 
-int run(int runSeconds) {
-    if (SDL_InitSubSystem(SDL_INIT_TIMER) != 0) {
-        std::fprintf(stderr, "SDL timer: %s\n", SDL_GetError());
-        return 1;
-    }
-    SdlDisplayBackend backend;
-    if (backend.createDevice() != SURFACE_OK || backend.takeScreen() != SURFACE_OK) {
+// Takes the screen and its primary surface; false, after a message box, when either fails.
+bool openScreen(SdlDisplayBackend& backend, std::unique_ptr<Surface>& primary) {
+    if (backend.createDevice() != SURFACE_OK || backend.takeScreen() != SURFACE_OK ||
+        backend.createPrimarySurface(primary) != SURFACE_OK) {
         backend.showMessageBox(SDL_GetError(), "sdl_smoke");
-        return 1;
+        return false;
     }
-    std::unique_ptr<Surface> primary;
-    if (backend.createPrimarySurface(primary) != SURFACE_OK) {
-        backend.showMessageBox(SDL_GetError(), "sdl_smoke");
-        return 1;
-    }
+    return true;
+}
+
+void printPresentPath(const SdlDisplayBackend& backend) {
     std::printf("video driver %s, presenting through ", SDL_GetCurrentVideoDriver());
     SDL_RendererInfo info{};
     if (backend.presentPath() == SdlDisplayBackend::PresentPath::WindowSurface) {
@@ -90,11 +86,11 @@ int run(int runSeconds) {
     }
     std::printf(", screen %d x %d\n", backend.screenWidth(), backend.screenHeight());
     std::fflush(stdout);
+}
 
-    const TickClock::Duration start = monotonicNow();
-    const double cpuAtStart = cpuSeconds();
-    TickClock clock(start);
-
+// What the run measures while the window loop turns.
+struct Measures {
+    TickClock::Duration start{};
     uint64_t ticks = 0;
     bool active = false;
     TickClock::Duration activeSince{};
@@ -102,68 +98,97 @@ int run(int runSeconds) {
     TickClock::Duration paintTime{};
     TickClock::Duration flipTime{};
     TickClock::Duration latestTick{};
+};
+
+// Each tick paints the test picture and flips it; the window's other events are logged.
+WindowEvents measuringEvents(Measures& m, Surface& primary, const TickClock& clock) {
     WindowEvents events;
-    events.onTick = [&] {
+    events.onTick = [&m, &primary, &clock] {
         const TickClock::Duration begun = monotonicNow();
-        paintTestPicture(*primary->attachedBackBuffer(), ticks);
+        paintTestPicture(*primary.attachedBackBuffer(), m.ticks);
         const TickClock::Duration painted = monotonicNow();
-        primary->flip(FLIP_NOVSYNC_DONOTWAIT);
-        paintTime += painted - begun;
-        flipTime += monotonicNow() - painted;
+        primary.flip(FLIP_NOVSYNC_DONOTWAIT);
+        m.paintTime += painted - begun;
+        m.flipTime += monotonicNow() - painted;
         // A restart leaves the tick on time by definition, so only kept ticks count here.
-        latestTick = std::max(latestTick, begun - (clock.nextDeadline() - TickClock::PERIOD));
-        ++ticks;
+        m.latestTick = std::max(m.latestTick, begun - (clock.nextDeadline() - TickClock::PERIOD));
+        ++m.ticks;
     };
-    events.onActivate = [&](bool nowActive) {
+    events.onActivate = [&m](bool nowActive) {
         const TickClock::Duration now = monotonicNow();
-        if (nowActive && !active) {
-            activeSince = now;
-        } else if (!nowActive && active) {
-            activeTime += now - activeSince;
+        if (nowActive && !m.active) {
+            m.activeSince = now;
+        } else if (!nowActive && m.active) {
+            m.activeTime += now - m.activeSince;
         }
-        active = nowActive;
-        std::printf("%8.3f s  %s after %llu ticks\n", seconds(now - start),
-                    active ? "active  " : "inactive", static_cast<unsigned long long>(ticks));
+        m.active = nowActive;
+        std::printf("%8.3f s  %s after %llu ticks\n", seconds(now - m.start),
+                    m.active ? "active  " : "inactive", static_cast<unsigned long long>(m.ticks));
         std::fflush(stdout);
     };
-    events.onKeyDown = [&](uint32_t key) {
-        std::printf("%8.3f s  key down %u\n", seconds(monotonicNow() - start), key);
+    events.onKeyDown = [&m](uint32_t key) {
+        std::printf("%8.3f s  key down %u\n", seconds(monotonicNow() - m.start), key);
         std::fflush(stdout);
     };
-    events.onKeyUp = [&](uint32_t key) {
-        std::printf("%8.3f s  key up   %u\n", seconds(monotonicNow() - start), key);
+    events.onKeyUp = [&m](uint32_t key) {
+        std::printf("%8.3f s  key up   %u\n", seconds(monotonicNow() - m.start), key);
         std::fflush(stdout);
     };
-    SDL_AddTimer(static_cast<Uint32>(runSeconds * 1000), endOfRun, nullptr);
+    return events;
+}
 
-    const int exitCode = runEventLoop(events, clock);
-
-    const double wall = seconds(monotonicNow() - start);
-    const double cpu = cpuSeconds() - cpuAtStart;
-    if (active) {
-        activeTime += monotonicNow() - activeSince;
-    }
-    const double ticking = seconds(activeTime);
+void printReport(const Measures& m, const SdlDisplayBackend& backend, const TickClock& clock,
+                 double wall, double cpu, int exitCode) {
+    const double ticking = seconds(m.activeTime);
     std::printf("ran %.2f s, active %.2f s, exit code %d\n", wall, ticking, exitCode);
     std::printf("ticks         %llu, %.2f per second while active\n",
-                static_cast<unsigned long long>(ticks),
-                ticking > 0 ? static_cast<double>(ticks) / ticking : 0.0);
+                static_cast<unsigned long long>(m.ticks),
+                ticking > 0 ? static_cast<double>(m.ticks) / ticking : 0.0);
     std::printf("latest tick   %.2f ms after its deadline; %llu restarts after a stall\n",
-                1000 * seconds(latestTick), static_cast<unsigned long long>(clock.restarts()));
+                1000 * seconds(m.latestTick), static_cast<unsigned long long>(clock.restarts()));
     const SdlDisplayBackend::PresentStats shown = backend.presentStats();
     std::printf("frames shown  %llu, %.2f per second while active; left out %llu\n",
                 static_cast<unsigned long long>(shown.shown),
                 ticking > 0 ? static_cast<double>(shown.shown) / ticking : 0.0,
                 static_cast<unsigned long long>(shown.leftOut));
-    if (ticks > 0 && shown.shown > 0) {
+    if (m.ticks > 0 && shown.shown > 0) {
         std::printf("per tick      painting %.2f ms, flipping %.2f ms\n",
-                    1000 * seconds(paintTime) / static_cast<double>(ticks),
-                    1000 * seconds(flipTime) / static_cast<double>(ticks));
+                    1000 * seconds(m.paintTime) / static_cast<double>(m.ticks),
+                    1000 * seconds(m.flipTime) / static_cast<double>(m.ticks));
         std::printf("presenting    %.2f ms a frame, slowest %.2f ms\n",
                     1000 * seconds(shown.showing) / static_cast<double>(shown.shown),
                     1000 * seconds(shown.slowest));
     }
     std::printf("CPU           %.2f s, %.1f %% of one core\n", cpu, 100.0 * cpu / wall);
+}
+
+int run(int runSeconds) {
+    if (SDL_InitSubSystem(SDL_INIT_TIMER) != 0) {
+        std::fprintf(stderr, "SDL timer: %s\n", SDL_GetError());
+        return 1;
+    }
+    SdlDisplayBackend backend;
+    std::unique_ptr<Surface> primary;
+    if (!openScreen(backend, primary)) {
+        return 1;
+    }
+    printPresentPath(backend);
+
+    Measures m;
+    m.start = monotonicNow();
+    const double cpuAtStart = cpuSeconds();
+    TickClock clock(m.start);
+    const WindowEvents events = measuringEvents(m, *primary, clock);
+    SDL_AddTimer(static_cast<Uint32>(runSeconds * 1000), endOfRun, nullptr);
+
+    const int exitCode = runEventLoop(events, clock);
+
+    const double wall = seconds(monotonicNow() - m.start);
+    const double cpu = cpuSeconds() - cpuAtStart;
+    if (m.active) {
+        m.activeTime += monotonicNow() - m.activeSince;
+    }
+    printReport(m, backend, clock, wall, cpu, exitCode);
     primary.reset();
     backend.destroyWindow();
     return exitCode;

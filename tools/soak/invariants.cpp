@@ -48,8 +48,10 @@ GameProgress progressOf(const Game& game) {
     return {game.board->score, game.board->lines, game.board->elapsedSeconds};
 }
 
-bool checkGame(const Game& game, std::string& why) {
-    const Board& board = *game.board;
+namespace {
+
+// The state flags, the countdowns and the player's name.
+bool checkFlagsAndCounts(const Game& game, std::string& why) {
     if (!validState(game.state)) {
         return fail(why, "state %ld is not one the game can be in", game.state);
     }
@@ -62,8 +64,8 @@ bool checkGame(const Game& game, std::string& why) {
         return fail(why, "%ld pieces of debris: not whole rows of a single landing",
                     game.liveParticleCount);
     }
-    if (board.pendingScore < 0 || board.pendingScore % 2 != 0) {
-        return fail(why, "pending score %ld is negative or odd", board.pendingScore);
+    if (game.board->pendingScore < 0 || game.board->pendingScore % 2 != 0) {
+        return fail(why, "pending score %ld is negative or odd", game.board->pendingScore);
     }
     if (game.playerName.size() > MAX_PLAYER_NAME) {
         return fail(why, "player name of %ld characters",
@@ -74,7 +76,12 @@ bool checkGame(const Game& game, std::string& why) {
             return fail(why, "player name holds character %ld", static_cast<unsigned char>(c));
         }
     }
+    return true;
+}
 
+// The falling piece lies inside the well and within one cell of its row.
+bool checkFallingPiece(const Game& game, std::string& why) {
+    const Board& board = *game.board;
     const int cellSize = board.cellSize > 0 ? board.cellSize : 1;
     const Piece& piece = game.piece;
     if (piece.yOffset < 0 || piece.yOffset >= cellSize) {
@@ -93,6 +100,32 @@ bool checkGame(const Game& game, std::string& why) {
             }
         }
     }
+    return true;
+}
+
+bool checkCell(const Game& game, int x, int y, int maxShrink, std::string& why) {
+    const Cell cell = game.board->cellAt(x, y);
+    if (cell.shrink < 0 || cell.shrink > maxShrink) {
+        return fail(why, "cell %ld,%ld shrunk by %ld", x, y, cell.shrink);
+    }
+    if (cell.solid == 0) {
+        if (cell.tile != EMPTY_CELL.tile || cell.yOffset != 0) {
+            return fail(why, "free cell %ld,%ld is not a cleared cell", x, y);
+        }
+        return true;
+    }
+    if (cell.tile < 0 || cell.tile > 6) {
+        return fail(why, "block at %ld,%ld has colour %ld", x, y, cell.tile);
+    }
+    // Only the falling piece is drawn between rows; landed blocks sit in theirs.
+    if (cell.yOffset != (inPiece(game, x, y) ? game.piece.yOffset : 0)) {
+        return fail(why, "block at %ld,%ld drawn %ld pixels below its row", x, y, cell.yOffset);
+    }
+    return true;
+}
+
+bool checkWell(const Game& game, std::string& why) {
+    const Board& board = *game.board;
     if (board.cells.size() != static_cast<size_t>(board.width) * board.height) {
         return fail(why, "the well has %ld cells", static_cast<long>(board.cells.size()));
     }
@@ -100,27 +133,18 @@ bool checkGame(const Game& game, std::string& why) {
     const int maxShrink = 2 * (board.cellSize / 3);
     for (int y = 0; y < board.height; ++y) {
         for (int x = 0; x < board.width; ++x) {
-            const Cell cell = board.cellAt(x, y);
-            if (cell.shrink < 0 || cell.shrink > maxShrink) {
-                return fail(why, "cell %ld,%ld shrunk by %ld", x, y, cell.shrink);
-            }
-            if (cell.solid == 0) {
-                if (cell.tile != EMPTY_CELL.tile || cell.yOffset != 0) {
-                    return fail(why, "free cell %ld,%ld is not a cleared cell", x, y);
-                }
-                continue;
-            }
-            if (cell.tile < 0 || cell.tile > 6) {
-                return fail(why, "block at %ld,%ld has colour %ld", x, y, cell.tile);
-            }
-            // Only the falling piece is drawn between rows; landed blocks sit in theirs.
-            if (cell.yOffset != (inPiece(game, x, y) ? piece.yOffset : 0)) {
-                return fail(why, "block at %ld,%ld drawn %ld pixels below its row", x, y,
-                            cell.yOffset);
+            if (!checkCell(game, x, y, maxShrink, why)) {
+                return false;
             }
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool checkGame(const Game& game, std::string& why) {
+    return checkFlagsAndCounts(game, why) && checkFallingPiece(game, why) && checkWell(game, why);
 }
 
 bool checkProgress(const GameProgress& before, const Game& game, std::string& why) {

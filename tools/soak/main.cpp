@@ -130,18 +130,6 @@ class CountingAudioDevice final : public AudioDevice {
     int64_t landingsWithoutClear = 0;
 };
 
-// A picture whose top-left pixel is not black, so that a frame without its background shows.
-std::vector<uint8_t> backgroundPicture() {
-    std::vector<uint32_t> pixels(256 * 256);
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            pixels[y * 256 + x] =
-                static_cast<uint32_t>(((x / 2 + 0x20) << 16) | ((y / 3) << 8) | 0x50);
-        }
-    }
-    return EncodeBitmapFile(pixels.data(), 256, 256);
-}
-
 double residentMiB() {
     long pages = 0;
     long resident = 0;
@@ -223,6 +211,9 @@ class Soak {
     void check(bool holds, const std::string& why) { check(holds, why.c_str()); }
     void checkFrame(int64_t presentsBefore);
     static bool enterScratchFolder(fs::path& folder);
+    bool startGame();
+    void playFrame(GameProgress& progress, std::string& why);
+    void printProgress(std::chrono::steady_clock::time_point started) const;
     void letPlayerAct(Game& game, const GameProgress& progress);
     void tallyFrame(const Game& game, const GameProgress& before, bool wasOver);
     void printSummary(double seconds, double residentAtStart) const;
@@ -291,7 +282,7 @@ bool Soak::enterScratchFolder(fs::path& folder) {
     }
     folder = pattern;
     fs::current_path(folder);
-    const std::vector<uint8_t> picture = backgroundPicture();
+    const std::vector<uint8_t> picture = GradientBackgroundFile();
     std::ofstream(BackgroundFileName, std::ios::binary)
         .write(reinterpret_cast<const char*>(picture.data()),
                static_cast<std::streamsize>(picture.size()));
@@ -342,25 +333,58 @@ void Soak::tallyFrame(const Game& game, const GameProgress& before, bool wasOver
     }
 }
 
-int Soak::run() {
-    const fs::path previous = fs::current_path();
-    fs::path folder;
-    if (!enterScratchFolder(folder)) {
-        return 2;
-    }
-
-    // As at program start: the table loads (and makes) records.dat before anything is seeded.
+// As at program start: the table loads (and makes) records.dat before anything is seeded.
+bool Soak::startGame() {
     game_ = std::make_unique<Game>();
     seedRandom(options_.seed);
     setAudioDevice(&audio_);
     display_.fpsCounter = FpsCounter(tickClock);
     if (InitDisplay(display_, backend_, *game_) != 1) {
         std::fprintf(stderr, "soak: the display did not start\n");
-        return 2;
+        return false;
     }
     backend_.primary()->setPresenter(&presenter_);
     backgroundTopLeft_ = software(display_.background).pixel(0, 0);
     player_.setScreen(&effects_);
+    return true;
+}
+
+// One frame: the player acts, the game ticks and draws, and everything is checked and counted.
+void Soak::playFrame(GameProgress& progress, std::string& why) {
+    Game& game = *game_;
+    const bool wasOver = hasFlag(game.state, GAME_OVER);
+    letPlayerAct(game, progress);
+    progress = progressOf(game);
+
+    const int64_t presentsBefore = presenter_.presents;
+    audio_.clearsThisFrame = 0;
+    tickMilliseconds += 10;
+    RunTick(display_, game);
+    checkFrame(presentsBefore);
+    check(checkProgress(progress, game, why), why);
+
+    tallyFrame(game, progress, wasOver);
+    progress = progressOf(game);
+    if (frame_ % 1000 == 999) {
+        check(checkRecordsFile(game.highScores, why), why);
+    }
+}
+
+void Soak::printProgress(std::chrono::steady_clock::time_point started) const {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("soak: %" PRId64 " frames, %" PRId64 " games over, %" PRId64
+                " lines, RSS %.1f MiB, %.1f s\n",
+                frame_ + 1, tally_.gameOvers, tally_.lines, residentMiB(), seconds);
+    std::fflush(stdout);
+}
+
+int Soak::run() {
+    const fs::path previous = fs::current_path();
+    fs::path folder;
+    if (!enterScratchFolder(folder) || !startGame()) {
+        return 2;
+    }
 
     std::string why;
     check(checkRecordsFile(game_->highScores, why), why);
@@ -369,33 +393,12 @@ int Soak::run() {
     const auto started = std::chrono::steady_clock::now();
 
     for (frame_ = 0; frame_ < options_.frames; ++frame_) {
-        Game& game = *game_;
-        const bool wasOver = hasFlag(game.state, GAME_OVER);
-        letPlayerAct(game, progress);
-        progress = progressOf(game);
-
-        const int64_t presentsBefore = presenter_.presents;
-        audio_.clearsThisFrame = 0;
-        tickMilliseconds += 10;
-        RunTick(display_, game);
-        checkFrame(presentsBefore);
-        check(checkProgress(progress, game, why), why);
-
-        tallyFrame(game, progress, wasOver);
-        progress = progressOf(game);
-        if (frame_ % 1000 == 999) {
-            check(checkRecordsFile(game.highScores, why), why);
-        }
+        playFrame(progress, why);
         if (frame_ == 0) {
             residentAtStart = residentMiB();
         }
         if (options_.progress > 0 && (frame_ + 1) % options_.progress == 0) {
-            const double seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-            std::printf("soak: %" PRId64 " frames, %" PRId64 " games over, %" PRId64
-                        " lines, RSS %.1f MiB, %.1f s\n",
-                        frame_ + 1, tally_.gameOvers, tally_.lines, residentMiB(), seconds);
-            std::fflush(stdout);
+            printProgress(started);
         }
     }
     tally_.frames = frame_;

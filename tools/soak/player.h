@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <random>
 
+#include "placement.h"
+
 namespace shardfall {
 
 class Game;
@@ -45,11 +47,6 @@ class SoakPlayer {
     const PlayerTally& tally() const { return tally_; }
 
   private:
-    struct Plan {
-        int turns = 0;
-        int column = 5;
-    };
-
     bool chance(int oneIn) { return random_() % static_cast<uint32_t>(oneIn) == 0; }
     int below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
 
@@ -57,7 +54,7 @@ class SoakPlayer {
     void release(Game& game, uint32_t key);
     void releaseArrows(Game& game);
     void startGame();
-    Plan choosePlan(const Game& game);
+    Placement choosePlan(const Game& game);
     void play(Game& game);
     void watchBanner(Game& game);
     bool enterName(Game& game);
@@ -72,7 +69,7 @@ class SoakPlayer {
     bool needPlan_ = true;
     bool steering_ = false;
     bool dropWhenThere_ = true;
-    Plan plan_;
+    Placement plan_;
     int pauseLeft_ = 0;        // frames until the player lifts its own pause
     bool sawBanner_ = false;   // the arrows were let go when the banner came up
     int framesAtScores_ = -1;  // -1 when not at the scores screen

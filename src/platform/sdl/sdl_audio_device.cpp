@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/midi_structure.h"
+#include "platform/wave_file.h"
 
 namespace shardfall {
 
@@ -39,34 +40,14 @@ constexpr double LIMIT_RELEASE_SECONDS = 0.25;
 // its own, so it is named explicitly unless the environment names another.
 constexpr const char* DEFAULT_SOUNDFONT = "/usr/share/sounds/sf3/default-GM.sf3";
 
-void appendLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    }
-}
-
 // A short bell-like ding as a 16-bit mono WAV image: what a missing effect plays, as the
 // system's default sound would.
 std::vector<uint8_t> defaultSoundWav() {
     constexpr uint32_t RATE = 22050;
     constexpr uint32_t SAMPLES = RATE * 3 / 10;
     constexpr double PI = 3.14159265358979323846;
-    std::vector<uint8_t> wav;
-    wav.reserve(44 + 2 * SAMPLES);
-    const auto text = [&wav](const char* fourCc) { wav.insert(wav.end(), fourCc, fourCc + 4); };
-    text("RIFF");
-    appendLittleEndian(wav, 36 + 2 * SAMPLES, 4);
-    text("WAVE");
-    text("fmt ");
-    appendLittleEndian(wav, 16, 4);
-    appendLittleEndian(wav, 1, 2);  // PCM
-    appendLittleEndian(wav, 1, 2);  // mono
-    appendLittleEndian(wav, RATE, 4);
-    appendLittleEndian(wav, RATE * 2, 4);
-    appendLittleEndian(wav, 2, 2);
-    appendLittleEndian(wav, 16, 2);
-    text("data");
-    appendLittleEndian(wav, 2 * SAMPLES, 4);
+    std::vector<int16_t> samples;
+    samples.reserve(SAMPLES);
     for (uint32_t i = 0; i < SAMPLES; ++i) {
         const double t = static_cast<double>(i) / RATE;
         // A fundamental and a quieter inharmonic partial that dies away faster, with a 2 ms
@@ -74,10 +55,9 @@ std::vector<uint8_t> defaultSoundWav() {
         const double attack = std::fmin(1.0, t / 0.002);
         const double tone = std::sin(2 * PI * 1318.5 * t) * std::exp(-t * 12.0) +
                             0.35 * std::sin(2 * PI * 3639.0 * t) * std::exp(-t * 30.0);
-        const double sample = 0.4 * attack * tone * 32767.0;
-        appendLittleEndian(wav, static_cast<uint16_t>(static_cast<int16_t>(sample)), 2);
+        samples.push_back(static_cast<int16_t>(0.4 * attack * tone * 32767.0));
     }
-    return wav;
+    return EncodeWave(samples, RATE);
 }
 
 // A peak limiter on the finished mix, both channels by one gain: a sample that would go over the
@@ -186,8 +166,8 @@ class SdlAudioDevice final : public AudioDevice {
             return false;
         }
         OpenMusic open{path, {std::istreambuf_iterator<char>(in), {}}, nullptr};
-        if (const std::string problem = midiStructureProblem(open.bytes); !problem.empty()) {
-            report("cannot play music " + path + ": " + problem);
+        if (std::string why; !midiStructureIsPlayable(open.bytes, why)) {
+            report("cannot play music " + path + ": " + why);
             return false;
         }
         open.music = Mix_LoadMUSType_RW(
