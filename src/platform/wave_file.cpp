@@ -4,8 +4,12 @@ namespace shardfall {
 
 namespace {
 
+// Byte by byte: GCC 12 takes a four-byte insert for an overflow (-Wstringop-overflow) in
+// RelWithDebInfo builds.
 void putTag(std::vector<uint8_t>& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<uint8_t>(tag[i]));
+    }
 }
 
 void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
