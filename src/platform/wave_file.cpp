@@ -4,8 +4,11 @@ namespace shardfall {
 
 namespace {
 
-void putTag(std::vector<uint8_t>& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
+// Byte by byte: GCC 12 at -O2 takes a range insert of a literal for an overflow.
+void putTag(std::vector<uint8_t>& out, const char (&tag)[5]) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<uint8_t>(tag[i]));
+    }
 }
 
 void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
