@@ -178,7 +178,7 @@ std::vector<uint8_t> encodeReplay(const Replay& replay) {
         static constexpr uint8_t CODES[] = {0, KEY_DOWN_CODE, KEY_UP_CODE, ACTIVATE_CODE,
                                             DEACTIVATE_CODE};
         out.push_back(CODES[e.kind]);
-        if (e.kind == ReplayEvent::KEY_DOWN || e.kind == ReplayEvent::KEY_UP) {
+        if (e.kind == ReplayEvent::PRESS || e.kind == ReplayEvent::RELEASE) {
             putVarint(out, e.value);
         }
     }
@@ -189,9 +189,10 @@ std::vector<uint8_t> encodeReplay(const Replay& replay) {
     return out;
 }
 
-bool decodeReplay(const std::vector<uint8_t>& bytes, Replay& replay, std::string& error) {
-    replay = Replay{};
-    Reader in(bytes, error);
+namespace {
+
+// The magic, the version, the screen size and the seed.
+bool decodeHeader(Reader& in, Replay& replay, std::string& error) {
     std::vector<uint8_t> magic;
     if (!in.bytes(magic, 4, "the header") || std::memcmp(magic.data(), MAGIC, 4) != 0) {
         error = "not a Shardfall replay (it does not start with SFRP)";
@@ -219,7 +220,11 @@ bool decodeReplay(const std::vector<uint8_t>& bytes, Replay& replay, std::string
     replay.width = static_cast<int>(width);
     replay.height = static_cast<int>(height);
     replay.seed = static_cast<uint32_t>(seed);
+    return true;
+}
 
+// The records.dat the game started with, if it had one.
+bool decodeRecords(Reader& in, Replay& replay) {
     uint8_t first = 0;
     if (!in.byte(first, "records.dat")) {
         return false;
@@ -227,20 +232,91 @@ bool decodeReplay(const std::vector<uint8_t>& bytes, Replay& replay, std::string
     if (first != NO_RECORDS && first != HAS_RECORDS) {
         return in.fail("a records.dat flag of " + std::to_string(first) + " (0 or 1)");
     }
-    if (first == HAS_RECORDS) {
-        uint64_t size = 0;
-        if (!in.varint(size, "records.dat")) {
-            return false;
-        }
-        if (size > REPLAY_RECORDS_MAX) {
-            return in.fail("records.dat of " + std::to_string(size) + " bytes (at most 308)");
-        }
-        replay.records.emplace();
-        if (!in.bytes(*replay.records, size, "records.dat")) {
+    if (first == NO_RECORDS) {
+        return true;
+    }
+    uint64_t size = 0;
+    if (!in.varint(size, "records.dat")) {
+        return false;
+    }
+    if (size > REPLAY_RECORDS_MAX) {
+        return in.fail("records.dat of " + std::to_string(size) + " bytes (at most 308)");
+    }
+    replay.records.emplace();
+    return in.bytes(*replay.records, size, "records.dat");
+}
+
+// The end record: the frame count, which must match the events, and the final digest.
+bool decodeEnd(Reader& in, Replay& replay, uint64_t frames) {
+    uint64_t value = 0;
+    StateDigest digest;
+    if (!in.varint(value, "the end")) {
+        return false;
+    }
+    for (uint64_t& field : digest.fields) {
+        if (!in.little(field, 8, "the final digest")) {
             return false;
         }
     }
+    if (value != frames) {
+        return in.fail("the end counts " + std::to_string(value) + " frames but the events hold " +
+                       std::to_string(frames));
+    }
+    if (!in.atEnd()) {
+        return in.fail("bytes after the end");
+    }
+    replay.endFrames = value;
+    replay.endDigest = digest;
+    return true;
+}
 
+// One event after its code: a run of frames, a key, a focus change. Frames are counted.
+bool decodeEvent(Reader& in, uint8_t code, Replay& replay, uint64_t& frames) {
+    uint64_t value = 0;
+    switch (code) {
+        case LONG_RUN:
+            if (!in.varint(value, "a run of frames")) {
+                return false;
+            }
+            if (value == 0 || value > UINT32_MAX) {
+                return in.fail("a run of " + std::to_string(value) + " frames");
+            }
+            addFrames(replay, value);
+            frames += value;
+            return true;
+        case KEY_DOWN_CODE:
+        case KEY_UP_CODE:
+            if (!in.varint(value, "a key event")) {
+                return false;
+            }
+            if (value > 0xFF) {
+                return in.fail("key code " + std::to_string(value) + " (at most 255)");
+            }
+            replay.events.push_back(
+                {code == KEY_DOWN_CODE ? ReplayEvent::PRESS : ReplayEvent::RELEASE,
+                 static_cast<uint32_t>(value)});
+            return true;
+        case ACTIVATE_CODE:
+        case DEACTIVATE_CODE:
+            replay.events.push_back(
+                {code == ACTIVATE_CODE ? ReplayEvent::ACTIVATE : ReplayEvent::DEACTIVATE, 0});
+            return true;
+        default: {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", code);
+            return in.fail(std::string("unknown event 0x") + hex);
+        }
+    }
+}
+
+}  // namespace
+
+bool decodeReplay(const std::vector<uint8_t>& bytes, Replay& replay, std::string& error) {
+    replay = Replay{};
+    Reader in(bytes, error);
+    if (!decodeHeader(in, replay, error) || !decodeRecords(in, replay)) {
+        return false;
+    }
     uint64_t frames = 0;
     while (!in.atEnd()) {
         uint8_t code = 0;
@@ -248,64 +324,10 @@ bool decodeReplay(const std::vector<uint8_t>& bytes, Replay& replay, std::string
         if (code >= 1 && code < LONG_RUN) {
             addFrames(replay, code);
             frames += code;
-            continue;
-        }
-        uint64_t value = 0;
-        switch (code) {
-            case LONG_RUN:
-                if (!in.varint(value, "a run of frames")) {
-                    return false;
-                }
-                if (value == 0 || value > UINT32_MAX) {
-                    return in.fail("a run of " + std::to_string(value) + " frames");
-                }
-                addFrames(replay, value);
-                frames += value;
-                break;
-            case KEY_DOWN_CODE:
-            case KEY_UP_CODE:
-                if (!in.varint(value, "a key event")) {
-                    return false;
-                }
-                if (value > 0xFF) {
-                    return in.fail("key code " + std::to_string(value) + " (at most 255)");
-                }
-                replay.events.push_back(
-                    {code == KEY_DOWN_CODE ? ReplayEvent::KEY_DOWN : ReplayEvent::KEY_UP,
-                     static_cast<uint32_t>(value)});
-                break;
-            case ACTIVATE_CODE:
-            case DEACTIVATE_CODE:
-                replay.events.push_back(
-                    {code == ACTIVATE_CODE ? ReplayEvent::ACTIVATE : ReplayEvent::DEACTIVATE, 0});
-                break;
-            case END: {
-                StateDigest digest;
-                if (!in.varint(value, "the end")) {
-                    return false;
-                }
-                for (uint64_t& field : digest.fields) {
-                    if (!in.little(field, 8, "the final digest")) {
-                        return false;
-                    }
-                }
-                if (value != frames) {
-                    return in.fail("the end counts " + std::to_string(value) +
-                                   " frames but the events hold " + std::to_string(frames));
-                }
-                if (!in.atEnd()) {
-                    return in.fail("bytes after the end");
-                }
-                replay.endFrames = value;
-                replay.endDigest = digest;
-                return true;
-            }
-            default:
-                return in.fail("unknown event 0x" + [code] {
-                    char hex[3];
-                    std::snprintf(hex, sizeof hex, "%02X", code);
-                    return std::string(hex);
-                }());
+        } else if (code == END) {
+            return decodeEnd(in, replay, frames);
+        } else if (!decodeEvent(in, code, replay, frames)) {
+            return false;
         }
     }
     return true;

@@ -33,7 +33,7 @@ constexpr uint8_t REPLAY_VERSION = 1;
 constexpr size_t REPLAY_RECORDS_MAX = 308;
 
 struct ReplayEvent {
-    enum Kind : uint8_t { FRAMES, KEY_DOWN, KEY_UP, ACTIVATE, DEACTIVATE };
+    enum Kind : uint8_t { FRAMES, PRESS, RELEASE, ACTIVATE, DEACTIVATE };
     Kind kind;
     uint32_t value = 0;  // frames for FRAMES, the key code for keys
 

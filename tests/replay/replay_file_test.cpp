@@ -42,9 +42,9 @@ TEST(ReplayFile, ReadsBackWhatTheRecorderWrote) {
     EXPECT_EQ(replay.seed, 0xDEADBEEFu);
     EXPECT_EQ(replay.records, std::vector<uint8_t>(308, 7));
     const std::vector<ReplayEvent> expected = {
-        {ReplayEvent::FRAMES, 1},  {ReplayEvent::KEY_DOWN, 37}, {ReplayEvent::FRAMES, 300},
-        {ReplayEvent::KEY_UP, 37}, {ReplayEvent::DEACTIVATE},   {ReplayEvent::KEY_DOWN, 255},
-        {ReplayEvent::ACTIVATE},   {ReplayEvent::FRAMES, 1}};
+        {ReplayEvent::FRAMES, 1},   {ReplayEvent::PRESS, 37},  {ReplayEvent::FRAMES, 300},
+        {ReplayEvent::RELEASE, 37}, {ReplayEvent::DEACTIVATE}, {ReplayEvent::PRESS, 255},
+        {ReplayEvent::ACTIVATE},    {ReplayEvent::FRAMES, 1}};
     EXPECT_EQ(replay.events, expected);
     EXPECT_EQ(replay.endFrames, 302u);
     EXPECT_EQ(replay.endDigest->fields[9], 0xFFFFFFFFFFFFFFFFull);

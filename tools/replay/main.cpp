@@ -402,9 +402,9 @@ void Player::play() {
                     afterFrame();
                 }
                 break;
-            case ReplayEvent::KEY_DOWN:
-            case ReplayEvent::KEY_UP: {
-                const bool down = e.kind == ReplayEvent::KEY_DOWN;
+            case ReplayEvent::PRESS:
+            case ReplayEvent::RELEASE: {
+                const bool down = e.kind == ReplayEvent::PRESS;
                 coverage_.beforeKey(game, down, e.value);
                 session_.key(down, e.value);
                 coverage_.afterKey(game, next);

@@ -62,11 +62,11 @@ class Maker {
     Game& game() { return session_.game(); }
 
     void press(uint32_t key) {
-        replay_.events.push_back({ReplayEvent::KEY_DOWN, key});
+        replay_.events.push_back({ReplayEvent::PRESS, key});
         session_.key(true, key);
     }
     void release(uint32_t key) {
-        replay_.events.push_back({ReplayEvent::KEY_UP, key});
+        replay_.events.push_back({ReplayEvent::RELEASE, key});
         session_.key(false, key);
     }
     void tap(uint32_t key) {
