@@ -25,7 +25,6 @@ namespace fs = std::filesystem;
 constexpr std::size_t FILE_SIZE = 308;
 const std::array<std::string, 10> UNSEEDED_NAMES = {"ZORBU", "LUVESH", "ZORBU", "QUELTA", "PIMU",
                                                     "TROK",  "QUELTA", "GANT",  "QUELTA", "ZORBU"};
-constexpr int ELEVENTH_UNSEEDED_DRAW = 5705;  // after the ten draws of a default table
 
 ScoreRecord makeRecord(const char* name, int score, int lines = 0, int seconds = 0) {
     ScoreRecord record = {};
