@@ -11,8 +11,8 @@ namespace {
 
 // Every effect the game plays: a landing that clears no row, one to three rows, four rows; the
 // rare one-cell piece; the end of a game.
-constexpr const char* EFFECTS[] = {"pop.wav", "xplode2.wav", "explode.wav", "gem.wav",
-                                   "EXORCISM.wav"};
+constexpr const char* EFFECTS[] = {LANDING_SOUND, CLEAR_SOUND, BIG_CLEAR_SOUND, GEM_SOUND,
+                                   GAME_OVER_SOUND};
 
 }  // namespace
 

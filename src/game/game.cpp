@@ -190,7 +190,7 @@ void Game::spawnPiece() {
 
     if (randomBelow(40) == 39) {
         piece = gemShape;
-        playSound("gem.wav");
+        playSound(GEM_SOUND);
     }
 
     pieceColumn = 5;
@@ -218,7 +218,7 @@ void Game::spawnPiece() {
 
     // Game over: the piece that could not enter is shown over the stack.
     piece.stampAt(*board, 5, -2);
-    playSound("EXORCISM.wav");
+    playSound(GAME_OVER_SOUND);
     board->score += board->pendingScore;
     board->pendingScore = 0;
     state |= GAME_OVER;

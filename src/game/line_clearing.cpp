@@ -26,7 +26,7 @@ void Game::clearFullRows() {
     liveParticleCount = 0;
     int rows = 0;
     if (board->height < 1) {
-        playSound("pop.wav");
+        playSound(LANDING_SOUND);
         return;
     }
 
@@ -66,10 +66,10 @@ void Game::clearFullRows() {
     }
 
     if (rows == 0) {
-        playSound("pop.wav");
+        playSound(LANDING_SOUND);
         return;
     }
-    playSound(rows >= 4 ? "explode.wav" : "xplode2.wav");
+    playSound(rows >= 4 ? BIG_CLEAR_SOUND : CLEAR_SOUND);
 
     if (rows >= 4) {
         shakeCounter = 50;
