@@ -35,9 +35,13 @@ class SoftwareDrawContext final : public DrawContext {
         const int top = std::max(rect.top, 0);
         const int right = std::min(rect.right, surface_.width());
         const int bottom = std::min(rect.bottom, surface_.height());
+        if (top >= bottom || left >= right) {
+            return;
+        }
         const uint32_t rgb = rgbFromColorRef(colorRef);
-        for (int y = top; y < bottom; ++y) {
-            std::fill(surface_.row(y) + left, surface_.row(y) + std::max(left, right), rgb);
+        uint32_t* row = surface_.rowsForDrawing(top, bottom);
+        for (int y = top; y < bottom; ++y, row += surface_.width()) {
+            std::fill(row + left, row + right, rgb);
         }
     }
 
@@ -165,9 +169,13 @@ class SoftwareDrawContext final : public DrawContext {
         const uint32_t r = (rgb >> 16) & 0xFF;
         const uint32_t g = (rgb >> 8) & 0xFF;
         const uint32_t b = rgb & 0xFF;
+        if (y0 >= y1) {
+            return;
+        }
+        uint32_t* const rows = surface_.rowsForDrawing(y0, y1);
         for (int py = y0; py < y1; ++py) {
             const uint8_t* cover = image.coverage + static_cast<ptrdiff_t>(py - gy) * image.width;
-            uint32_t* dst = surface_.row(py);
+            uint32_t* dst = rows + static_cast<ptrdiff_t>(py - y0) * surface_.width();
             for (int px = x0; px < x1; ++px) {
                 const uint32_t a = cover[px - gx];
                 if (a == 0) {

@@ -8,13 +8,28 @@
 
 namespace shardfall {
 
+namespace {
+// Rows per band of waiting copies: 16 rows of a 1920-pixel frame (120 KiB) stay in the cache
+// while every copy into them is done.
+constexpr int BAND_ROWS = 16;
+}  // namespace
+
 SoftwareSurface::SoftwareSurface(int width, int height)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
       pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u),
+      bandFirst_(static_cast<size_t>((height_ + BAND_ROWS - 1) / BAND_ROWS), -1),
+      bandLast_(bandFirst_.size(), -1),
       dc_(makeSoftwareDrawContext(*this)) {}
 
-SoftwareSurface::~SoftwareSurface() = default;
+SoftwareSurface::~SoftwareSurface() {
+    // A surface waiting to copy from this one does so while the pixels are still here; what
+    // waits to be copied into this one is of no use any more.
+    if (reader_ != nullptr) {
+        reader_->settle();
+    }
+    forgetWaitingCopies();
+}
 
 std::unique_ptr<SoftwareSurface> SoftwareSurface::createPrimary(int width, int height) {
     auto primary = std::make_unique<SoftwareSurface>(width, height);
@@ -54,11 +69,133 @@ void stretchRow(const uint32_t* from, uint32_t* to, int dstWidth, uint64_t stepX
     }
 }
 
+// Copies n pixels between buffers that do not overlap. Runs are short (a block's row is tens of
+// pixels), where a library or string-instruction copy spends more on starting than on moving:
+// eight pixels at a time, the last eight overlapping the ones before when n is no multiple.
+void copyRun(uint32_t* to, const uint32_t* from, int n) {
+    constexpr int CHUNK = 8;
+    constexpr size_t CHUNK_BYTES = CHUNK * sizeof(uint32_t);
+    if (n >= CHUNK) {
+        int i = 0;
+        for (; i + CHUNK <= n; i += CHUNK) {
+            std::memcpy(to + i, from + i, CHUNK_BYTES);
+        }
+        if (i < n) {
+            std::memcpy(to + n - CHUNK, from + n - CHUNK, CHUNK_BYTES);
+        }
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        to[i] = from[i];
+    }
+}
+
 }  // namespace
+
+void SoftwareSurface::wait(const WaitingCopy& copy) {
+    // The source's pixels are read as they are now: its own waiting copies first. A source
+    // read by another surface's waiting copies has them done before it gets a new reader.
+    SoftwareSurface& source = *copy.source;
+    source.settle();
+    if (source.reader_ != nullptr && source.reader_ != this) {
+        source.reader_->settle();
+    }
+    source.reader_ = this;
+    const int index = static_cast<int>(waiting_.size());
+    waiting_.push_back(copy);
+    for (int band = copy.y / BAND_ROWS; band <= (copy.y + copy.height - 1) / BAND_ROWS; ++band) {
+        const int entry = static_cast<int>(entries_.size());
+        entries_.push_back(BandEntry{index, -1});
+        if (bandLast_[band] < 0) {
+            bandFirst_[band] = entry;
+            ++bandsWaiting_;
+        } else {
+            entries_[bandLast_[band]].next = entry;
+        }
+        bandLast_[band] = entry;
+    }
+}
+
+void SoftwareSurface::settleBands(int top, int bottom) {
+    if (bandsWaiting_ == 0 || top >= bottom) {
+        return;
+    }
+    for (int band = std::max(top, 0) / BAND_ROWS;
+         band <= (std::min(bottom, height_) - 1) / BAND_ROWS; ++band) {
+        settleBand(band);
+    }
+}
+
+void SoftwareSurface::settleBand(int band) {
+    if (bandFirst_[band] < 0) {
+        return;
+    }
+    const int top = band * BAND_ROWS;
+    const int bottom = std::min(top + BAND_ROWS, height_);
+    for (int entry = bandFirst_[band]; entry >= 0; entry = entries_[entry].next) {
+        carryOut(waiting_[entries_[entry].copy], top, bottom);
+    }
+    bandFirst_[band] = -1;
+    bandLast_[band] = -1;
+    if (--bandsWaiting_ == 0) {
+        forgetWaitingCopies();
+    }
+}
+
+void SoftwareSurface::forgetWaitingCopies() {
+    for (const WaitingCopy& copy : waiting_) {
+        if (copy.source->reader_ == this) {
+            copy.source->reader_ = nullptr;
+        }
+    }
+    waiting_.clear();
+    entries_.clear();
+    std::fill(bandFirst_.begin(), bandFirst_.end(), -1);
+    std::fill(bandLast_.begin(), bandLast_.end(), -1);
+    bandsWaiting_ = 0;
+}
+
+void SoftwareSurface::carryOut(const WaitingCopy& copy, int top, int bottom) {
+    const int first = std::max(top, copy.y);
+    const int last = std::min(bottom, copy.y + copy.height);
+    const size_t rowBytes = static_cast<size_t>(copy.width) * sizeof(uint32_t);
+    for (int y = first; y < last; ++y) {
+        const int dy = y - copy.y;
+        const int sy =
+            copy.stretchedHeight > 0
+                ? static_cast<int>(static_cast<int64_t>(dy) * copy.stretchedHeight / copy.height)
+                : dy;
+        const size_t at = static_cast<size_t>(sy) * static_cast<size_t>(copy.fromPitch);
+        const uint32_t* from = copy.from + at;
+        uint32_t* to = pixels_.data() + static_cast<size_t>(y) * width_ + copy.x;
+        if (copy.runs == nullptr) {
+            std::memcpy(to, from, rowBytes);
+            continue;
+        }
+        // Whole runs: copied when not key-coloured, skipped when they are.
+        const uint8_t* run = copy.runs + at;
+        for (int i = 0; i < copy.width;) {
+            const int n = std::min(static_cast<int>(run[i]), copy.width - i);
+            if (from[i] != copy.key) {
+                copyRun(to + i, from + i, n);
+            }
+            i += n;
+        }
+    }
+}
+
+uint32_t* SoftwareSurface::rowsForDrawing(int top, int bottom) {
+    settleBands(top, bottom);
+    touch();
+    return pixels_.data() + static_cast<size_t>(top) * width_;
+}
 
 const uint8_t* SoftwareSurface::opaqueRuns() {
     if (runsVersion_ == version_) {
         return runs_.data();
+    }
+    if (reader_ != nullptr) {
+        reader_->settle();
     }
     runs_.resize(pixels_.size());
     for (int y = 0; y < height_; ++y) {
@@ -79,6 +216,9 @@ const uint32_t* SoftwareSurface::stretchedRows(const Rect& srcRect, int dstWidth
     if (stretchedVersion_ == version_ && stretchedSource_ == srcRect &&
         stretchedWidth_ == dstWidth) {
         return stretched_.data();
+    }
+    if (reader_ != nullptr) {
+        reader_->settle();
     }
     stretched_.resize(static_cast<size_t>(srcRect.height()) * static_cast<size_t>(dstWidth));
     const uint64_t stepX = stretchStep(srcRect.width(), dstWidth);
@@ -102,34 +242,32 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
     if (!src.containsRect(srcRect) || !containsRect(dstRect)) {
         return SURFACE_ERR_INVALIDRECT;
     }
-    const int w = srcRect.width();
     const bool keyed = (flags & BLTFAST_SRCCOLORKEY) != 0;
-    const uint32_t key = src.colorKey_;
-    // The runs describe the source before the copy; a keyed copy of a surface onto itself may
-    // read pixels it has just written, so that one goes pixel by pixel.
-    const uint8_t* runs = keyed && &src != this ? src.opaqueRuns() : nullptr;
+    if (&src != this) {
+        const size_t at = static_cast<size_t>(srcRect.top) * src.width_ + srcRect.left;
+        const uint8_t* runs = keyed ? src.opaqueRuns() + at : nullptr;
+        touch();
+        wait(WaitingCopy{&src, src.pixels_.data() + at, runs, src.width_, src.colorKey_, x, y,
+                         dstRect.width(), dstRect.height(), 0});
+        return SURFACE_OK;
+    }
+    // Onto itself: a keyed copy may read pixels it has just written, so it goes pixel by pixel
+    // and at once.
+    settle();
     touch();
+    const int w = srcRect.width();
+    const uint32_t key = colorKey_;
     for (int row = 0; row < srcRect.height(); ++row) {
-        const size_t at = static_cast<size_t>(srcRect.top + row) * src.width_ + srcRect.left;
-        const uint32_t* from = src.pixels_.data() + at;
+        const uint32_t* from =
+            pixels_.data() + static_cast<size_t>(srcRect.top + row) * width_ + srcRect.left;
         uint32_t* to = pixels_.data() + static_cast<size_t>(y + row) * width_ + x;
         if (!keyed) {
             std::memmove(to, from, static_cast<size_t>(w) * sizeof(uint32_t));
-        } else if (runs != nullptr) {
-            // Whole runs: copied when not key-coloured, skipped when they are.
-            const uint8_t* run = runs + at;
-            for (int i = 0; i < w;) {
-                const int n = std::min(static_cast<int>(run[i]), w - i);
-                if (from[i] != key) {
-                    std::memcpy(to + i, from + i, static_cast<size_t>(n) * sizeof(uint32_t));
-                }
-                i += n;
-            }
-        } else {
-            for (int i = 0; i < w; ++i) {
-                if (from[i] != key) {
-                    to[i] = from[i];
-                }
+            continue;
+        }
+        for (int i = 0; i < w; ++i) {
+            if (from[i] != key) {
+                to[i] = from[i];
             }
         }
     }
@@ -161,15 +299,15 @@ SurfaceResult SoftwareSurface::blt(const Rect& dstRect, Surface& srcBase, const 
     // An unkeyed stretch (the background over the whole frame, every frame) copies rows the
     // source keeps stretched to this width, sampled only when the source has changed.
     if (!keyed && &src != this) {
+        src.settle();
         const uint32_t* stretched = src.stretchedRows(srcRect, dw);
         touch();
-        for (int dy = 0; dy < dh; ++dy) {
-            const size_t from = static_cast<size_t>(sourceRow(dy) - srcRect.top) * dw;
-            std::memcpy(row(dstRect.top + dy) + dstRect.left, stretched + from, rowBytes);
-        }
+        wait(WaitingCopy{&src, stretched, nullptr, dw, 0, dstRect.left, dstRect.top, dw, dh,
+                         srcRect.height()});
         return SURFACE_OK;
     }
 
+    settle();
     touch();
     const uint64_t stepX = stretchStep(srcRect.width(), dw);
     int previousSy = -1;
@@ -203,6 +341,7 @@ SurfaceResult SoftwareSurface::lock(LockedPixels& out) {
     if (lost_) {
         return SURFACE_ERR_SURFACELOST;
     }
+    settle();
     touch();
     locked_ = true;
     out.bits = reinterpret_cast<uint8_t*>(pixels_.data());
@@ -240,6 +379,7 @@ uint32_t SoftwareSurface::junkPixel(int x, int y) {
 }
 
 SurfaceResult SoftwareSurface::restore() {
+    settle();
     touch();
     for (int y = 0; y < height_; ++y) {
         uint32_t* p = row(y);
@@ -258,6 +398,8 @@ SurfaceResult SoftwareSurface::flip(uint32_t /*flags*/) {
     if (lost_ || backBuffer_->lost_) {
         return SURFACE_ERR_SURFACELOST;
     }
+    settle();
+    backBuffer_->settle();
     touch();
     backBuffer_->touch();
     std::swap(pixels_, backBuffer_->pixels_);

@@ -131,17 +131,29 @@ class SoftwareSurface final : public Surface {
     void markLost() { lost_ = true; }
 
     // Direct pixel access for tests, tools and the other software back ends. Writable access
-    // counts as a change of the pixels (see version()).
-    uint32_t pixel(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+    // counts as a change of the pixels (see version()). Every access sees the copies made so far,
+    // and a row pointer reaches over the whole surface.
+    uint32_t pixel(int x, int y) const {
+        settle();
+        return pixels_[static_cast<size_t>(y) * width_ + x];
+    }
     void setPixel(int x, int y, uint32_t rgb) {
+        settle();
         touch();
         pixels_[static_cast<size_t>(y) * width_ + x] = rgb;
     }
     uint32_t* row(int y) {
+        settle();
         touch();
         return pixels_.data() + static_cast<size_t>(y) * width_;
     }
-    const uint32_t* row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
+    const uint32_t* row(int y) const {
+        settle();
+        return pixels_.data() + static_cast<size_t>(y) * width_;
+    }
+    // Rows top to bottom (exclusive) for reading and writing, as row(top) but valid only for
+    // those rows: copies waiting in other rows stay waiting. For drawing a few rows of text.
+    uint32_t* rowsForDrawing(int top, int bottom);
     int pitch() const { return width_ * 4; }
 
     // Grows with every possible change of the pixels or the colour key: writable access, lock,
@@ -153,8 +165,45 @@ class SoftwareSurface final : public Surface {
     static uint32_t junkPixel(int x, int y);
 
   private:
+    // A copy into this surface that has been checked and answered but not yet carried out.
+    // The source's pixels, runs and stretched rows it reads stay as they are until it is done:
+    // any change of the source first carries out the copies waiting to read it.
+    struct WaitingCopy {
+        SoftwareSurface* source;
+        // Source row sy of the copy (after stretching, for a stretched copy) and its runs.
+        const uint32_t* from;
+        const uint8_t* runs;  // null for an unkeyed copy
+        int fromPitch;        // in pixels
+        uint32_t key;
+        // Destination rectangle; a stretched copy takes destination row dy from source row
+        // dy * stretchedHeight / height, any other from row dy.
+        int x, y, width, height;
+        int stretchedHeight;
+    };
+    struct BandEntry {
+        int copy;
+        int next;
+    };
+
     bool containsRect(const Rect& r) const;
-    void touch() { ++version_; }
+    void touch() {
+        ++version_;
+        if (reader_ != nullptr) {
+            reader_->settle();
+        }
+    }
+    // Carries out every waiting copy into this surface. Reading the pixels through a const
+    // surface is still reading what the copies made, so this counts as const.
+    void settle() const {
+        if (bandsWaiting_ != 0) {
+            const_cast<SoftwareSurface*>(this)->settleBands(0, height_);
+        }
+    }
+    void settleBands(int top, int bottom);
+    void settleBand(int band);
+    void carryOut(const WaitingCopy& copy, int top, int bottom);
+    void wait(const WaitingCopy& copy);
+    void forgetWaitingCopies();
     const uint8_t* opaqueRuns();
     const uint32_t* stretchedRows(const Rect& srcRect, int dstWidth);
 
@@ -175,6 +224,19 @@ class SoftwareSurface final : public Surface {
     uint64_t stretchedVersion_ = UINT64_MAX;
     Rect stretchedSource_;
     int stretchedWidth_ = 0;
+    // Copies into this surface wait until their pixels are needed, and are then carried out in
+    // bands of rows, each band taking the waiting copies in the order they were made. That
+    // gives the same pixels as copying at once, but a band is written while it is in the cache:
+    // the background and the blocks over it reach memory once. A band's waiting copies are a
+    // list in entries_, from bandFirst_ to bandLast_ (-1 when it has none).
+    std::vector<WaitingCopy> waiting_;
+    std::vector<BandEntry> entries_;
+    std::vector<int> bandFirst_;
+    std::vector<int> bandLast_;
+    int bandsWaiting_ = 0;
+    // The surface with copies waiting to read this one, if any.
+    SoftwareSurface* reader_ = nullptr;
+
     uint32_t colorKey_ = 0;
     bool lost_ = false;
     bool locked_ = false;
