@@ -39,7 +39,7 @@ class SoftwareDrawContext final : public DrawContext {
             return;
         }
         const uint32_t rgb = rgbFromColorRef(colorRef);
-        uint32_t* row = surface_.rowsForDrawing(top, bottom);
+        uint32_t* row = surface_.rowsForDrawing(Rect{left, top, right, bottom});
         for (int y = top; y < bottom; ++y, row += surface_.width()) {
             std::fill(row + left, row + right, rgb);
         }
@@ -169,10 +169,10 @@ class SoftwareDrawContext final : public DrawContext {
         const uint32_t r = (rgb >> 16) & 0xFF;
         const uint32_t g = (rgb >> 8) & 0xFF;
         const uint32_t b = rgb & 0xFF;
-        if (y0 >= y1) {
+        if (y0 >= y1 || x0 >= x1) {
             return;
         }
-        uint32_t* const rows = surface_.rowsForDrawing(y0, y1);
+        uint32_t* const rows = surface_.rowsForDrawing(Rect{x0, y0, x1, y1});
         for (int py = y0; py < y1; ++py) {
             const uint8_t* cover = image.coverage + static_cast<ptrdiff_t>(py - gy) * image.width;
             uint32_t* dst = rows + static_cast<ptrdiff_t>(py - y0) * surface_.width();

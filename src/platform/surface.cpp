@@ -1,6 +1,7 @@
 #include "platform/surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -12,6 +13,12 @@ namespace {
 // Rows per band of waiting copies: 16 rows of a 1920-pixel frame (120 KiB) stay in the cache
 // while every copy into them is done.
 constexpr int BAND_ROWS = 16;
+constexpr int TILE_COLUMNS = 64;
+
+uint64_t nextSerial() {
+    static std::atomic<uint64_t> serial{0};
+    return ++serial;
+}
 }  // namespace
 
 SoftwareSurface::SoftwareSurface(int width, int height)
@@ -20,6 +27,9 @@ SoftwareSurface::SoftwareSurface(int width, int height)
       pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u),
       bandFirst_(static_cast<size_t>((height_ + BAND_ROWS - 1) / BAND_ROWS), -1),
       bandLast_(bandFirst_.size(), -1),
+      serial_(nextSerial()),
+      tileColumns_((width_ + TILE_COLUMNS - 1) / TILE_COLUMNS),
+      plainTiles_(bandFirst_.size() * static_cast<size_t>(tileColumns_), 0),
       dc_(makeSoftwareDrawContext(*this)) {}
 
 SoftwareSurface::~SoftwareSurface() {
@@ -130,10 +140,8 @@ void SoftwareSurface::settleBand(int band) {
     if (bandFirst_[band] < 0) {
         return;
     }
-    const int top = band * BAND_ROWS;
-    const int bottom = std::min(top + BAND_ROWS, height_);
     for (int entry = bandFirst_[band]; entry >= 0; entry = entries_[entry].next) {
-        carryOut(waiting_[entries_[entry].copy], top, bottom);
+        carryOut(waiting_[entries_[entry].copy], band);
     }
     bandFirst_[band] = -1;
     bandLast_[band] = -1;
@@ -155,17 +163,17 @@ void SoftwareSurface::forgetWaitingCopies() {
     bandsWaiting_ = 0;
 }
 
-void SoftwareSurface::carryOut(const WaitingCopy& copy, int top, int bottom) {
-    const int first = std::max(top, copy.y);
-    const int last = std::min(bottom, copy.y + copy.height);
+void SoftwareSurface::carryOut(const WaitingCopy& copy, int band) {
+    const int first = std::max(band * BAND_ROWS, copy.y);
+    const int last = std::min(std::min((band + 1) * BAND_ROWS, height_), copy.y + copy.height);
+    if (copy.stretchedHeight > 0) {
+        carryOutStretch(copy, band, first, last);
+        return;
+    }
+    markWritten(Rect{copy.x, first, copy.x + copy.width, last});
     const size_t rowBytes = static_cast<size_t>(copy.width) * sizeof(uint32_t);
     for (int y = first; y < last; ++y) {
-        const int dy = y - copy.y;
-        const int sy =
-            copy.stretchedHeight > 0
-                ? static_cast<int>(static_cast<int64_t>(dy) * copy.stretchedHeight / copy.height)
-                : dy;
-        const size_t at = static_cast<size_t>(sy) * static_cast<size_t>(copy.fromPitch);
+        const size_t at = static_cast<size_t>(y - copy.y) * static_cast<size_t>(copy.fromPitch);
         const uint32_t* from = copy.from + at;
         uint32_t* to = pixels_.data() + static_cast<size_t>(y) * width_ + copy.x;
         if (copy.runs == nullptr) {
@@ -184,10 +192,66 @@ void SoftwareSurface::carryOut(const WaitingCopy& copy, int top, int bottom) {
     }
 }
 
-uint32_t* SoftwareSurface::rowsForDrawing(int top, int bottom) {
-    settleBands(top, bottom);
+void SoftwareSurface::carryOutStretch(const WaitingCopy& copy, int band, int first, int last) {
+    if (!(copy.stamp == plainStamp_)) {
+        markAllWritten();
+        plainStamp_ = copy.stamp;
+    }
+    const int top = band * BAND_ROWS;
+    const bool allRows =
+        copy.y <= top && copy.y + copy.height >= std::min(top + BAND_ROWS, height_);
+    const auto write = [&](int left, int right) {
+        for (int y = first; y < last; ++y) {
+            const int dy = y - copy.y;
+            const int sy =
+                static_cast<int>(static_cast<int64_t>(dy) * copy.stretchedHeight / copy.height);
+            std::memcpy(pixels_.data() + static_cast<size_t>(y) * width_ + left,
+                        copy.from + static_cast<size_t>(sy) * copy.fromPitch + (left - copy.x),
+                        static_cast<size_t>(right - left) * sizeof(uint32_t));
+        }
+    };
+    // Tile by tile, the ones still plain left out, the others written in spans.
+    uint8_t* plain = plainTiles_.data() + static_cast<size_t>(band) * tileColumns_;
+    const int right = copy.x + copy.width;
+    int spanLeft = -1;
+    for (int x = copy.x; x < right;) {
+        const int tile = x / TILE_COLUMNS;
+        const int tileRight = std::min((tile + 1) * TILE_COLUMNS, width_);
+        const int end = std::min(right, tileRight);
+        const bool whole = allRows && x == tile * TILE_COLUMNS && end == tileRight;
+        if (whole && plain[tile] != 0) {
+            if (spanLeft >= 0) {
+                write(spanLeft, x);
+                spanLeft = -1;
+            }
+        } else {
+            spanLeft = spanLeft < 0 ? x : spanLeft;
+            plain[tile] = whole ? 1 : 0;
+            anyPlainTiles_ = anyPlainTiles_ || whole;
+        }
+        x = end;
+    }
+    if (spanLeft >= 0) {
+        write(spanLeft, right);
+    }
+}
+
+void SoftwareSurface::markWritten(const Rect& area) {
+    if (!anyPlainTiles_) {
+        return;
+    }
+    for (int band = area.top / BAND_ROWS; band <= (area.bottom - 1) / BAND_ROWS; ++band) {
+        uint8_t* plain = plainTiles_.data() + static_cast<size_t>(band) * tileColumns_;
+        std::fill(plain + area.left / TILE_COLUMNS, plain + (area.right - 1) / TILE_COLUMNS + 1,
+                  uint8_t{0});
+    }
+}
+
+uint32_t* SoftwareSurface::rowsForDrawing(const Rect& area) {
+    settleBands(area.top, area.bottom);
     touch();
-    return pixels_.data() + static_cast<size_t>(top) * width_;
+    markWritten(area);
+    return pixels_.data() + static_cast<size_t>(area.top) * width_;
 }
 
 const uint8_t* SoftwareSurface::opaqueRuns() {
@@ -248,13 +312,14 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
         const uint8_t* runs = keyed ? src.opaqueRuns() + at : nullptr;
         touch();
         wait(WaitingCopy{&src, src.pixels_.data() + at, runs, src.width_, src.colorKey_, x, y,
-                         dstRect.width(), dstRect.height(), 0});
+                         dstRect.width(), dstRect.height(), 0, StretchStamp{}});
         return SURFACE_OK;
     }
     // Onto itself: a keyed copy may read pixels it has just written, so it goes pixel by pixel
     // and at once.
     settle();
     touch();
+    markAllWritten();
     const int w = srcRect.width();
     const uint32_t key = colorKey_;
     for (int row = 0; row < srcRect.height(); ++row) {
@@ -303,12 +368,14 @@ SurfaceResult SoftwareSurface::blt(const Rect& dstRect, Surface& srcBase, const 
         const uint32_t* stretched = src.stretchedRows(srcRect, dw);
         touch();
         wait(WaitingCopy{&src, stretched, nullptr, dw, 0, dstRect.left, dstRect.top, dw, dh,
-                         srcRect.height()});
+                         srcRect.height(),
+                         StretchStamp{src.serial_, src.version_, srcRect, dstRect}});
         return SURFACE_OK;
     }
 
     settle();
     touch();
+    markAllWritten();
     const uint64_t stepX = stretchStep(srcRect.width(), dw);
     int previousSy = -1;
     for (int dy = 0; dy < dh; ++dy) {
@@ -343,6 +410,7 @@ SurfaceResult SoftwareSurface::lock(LockedPixels& out) {
     }
     settle();
     touch();
+    markAllWritten();
     locked_ = true;
     out.bits = reinterpret_cast<uint8_t*>(pixels_.data());
     out.pitch = pitch();
@@ -403,6 +471,9 @@ SurfaceResult SoftwareSurface::flip(uint32_t /*flags*/) {
     touch();
     backBuffer_->touch();
     std::swap(pixels_, backBuffer_->pixels_);
+    std::swap(plainTiles_, backBuffer_->plainTiles_);
+    std::swap(plainStamp_, backBuffer_->plainStamp_);
+    std::swap(anyPlainTiles_, backBuffer_->anyPlainTiles_);
     if (presenter_) {
         LockedPixels front{reinterpret_cast<uint8_t*>(pixels_.data()), pitch(), width_, height_};
         presenter_->present(front);

@@ -140,20 +140,22 @@ class SoftwareSurface final : public Surface {
     void setPixel(int x, int y, uint32_t rgb) {
         settle();
         touch();
+        markAllWritten();
         pixels_[static_cast<size_t>(y) * width_ + x] = rgb;
     }
     uint32_t* row(int y) {
         settle();
         touch();
+        markAllWritten();
         return pixels_.data() + static_cast<size_t>(y) * width_;
     }
     const uint32_t* row(int y) const {
         settle();
         return pixels_.data() + static_cast<size_t>(y) * width_;
     }
-    // Rows top to bottom (exclusive) for reading and writing, as row(top) but valid only for
-    // those rows: copies waiting in other rows stay waiting. For drawing a few rows of text.
-    uint32_t* rowsForDrawing(int top, int bottom);
+    // The rows of a non-empty area inside the surface, for reading and writing within the area:
+    // as row(area.top), but copies waiting elsewhere stay waiting. For drawing a little text.
+    uint32_t* rowsForDrawing(const Rect& area);
     int pitch() const { return width_ * 4; }
 
     // Grows with every possible change of the pixels or the colour key: writable access, lock,
@@ -168,6 +170,15 @@ class SoftwareSurface final : public Surface {
     // A copy into this surface that has been checked and answered but not yet carried out.
     // The source's pixels, runs and stretched rows it reads stay as they are until it is done:
     // any change of the source first carries out the copies waiting to read it.
+    // What a stretched copy made: every pixel of `to` taken from `from` of the source with that
+    // serial number as it was at that version.
+    struct StretchStamp {
+        uint64_t source = 0;
+        uint64_t version = 0;
+        Rect from;
+        Rect to;
+        bool operator==(const StretchStamp&) const = default;
+    };
     struct WaitingCopy {
         SoftwareSurface* source;
         // Source row sy of the copy (after stretching, for a stretched copy) and its runs.
@@ -179,6 +190,7 @@ class SoftwareSurface final : public Surface {
         // dy * stretchedHeight / height, any other from row dy.
         int x, y, width, height;
         int stretchedHeight;
+        StretchStamp stamp;  // stretched copies only
     };
     struct BandEntry {
         int copy;
@@ -201,7 +213,15 @@ class SoftwareSurface final : public Surface {
     }
     void settleBands(int top, int bottom);
     void settleBand(int band);
-    void carryOut(const WaitingCopy& copy, int top, int bottom);
+    void carryOut(const WaitingCopy& copy, int band);
+    void carryOutStretch(const WaitingCopy& copy, int band, int first, int last);
+    void markWritten(const Rect& area);
+    void markAllWritten() {
+        if (anyPlainTiles_) {
+            std::fill(plainTiles_.begin(), plainTiles_.end(), uint8_t{0});
+            anyPlainTiles_ = false;
+        }
+    }
     void wait(const WaitingCopy& copy);
     void forgetWaitingCopies();
     const uint8_t* opaqueRuns();
@@ -236,6 +256,17 @@ class SoftwareSurface final : public Surface {
     int bandsWaiting_ = 0;
     // The surface with copies waiting to read this one, if any.
     SoftwareSurface* reader_ = nullptr;
+
+    // A frame is stretched over the whole screen and drawn on again and again. Tiles of a band's
+    // rows by 64 columns that hold nothing but the last stretch made into these pixels (as the
+    // stamp tells) are not written again by the same stretch: most of the screen never changes
+    // under the blocks. Any other write to a tile marks it as not plain. Flipping swaps all this
+    // with the pixels.
+    uint64_t serial_;
+    int tileColumns_;
+    std::vector<uint8_t> plainTiles_;
+    StretchStamp plainStamp_;
+    bool anyPlainTiles_ = false;
 
     uint32_t colorKey_ = 0;
     bool lost_ = false;
