@@ -13,7 +13,7 @@ namespace {
 // Rows per band of waiting copies: 16 rows of a 1920-pixel frame (120 KiB) stay in the cache
 // while every copy into them is done.
 constexpr int BAND_ROWS = 16;
-constexpr int TILE_COLUMNS = 64;
+constexpr int TILE_COLUMNS = 32;
 
 uint64_t nextSerial() {
     static std::atomic<uint64_t> serial{0};
@@ -30,6 +30,7 @@ SoftwareSurface::SoftwareSurface(int width, int height)
       serial_(nextSerial()),
       tileColumns_((width_ + TILE_COLUMNS - 1) / TILE_COLUMNS),
       plainTiles_(bandFirst_.size() * static_cast<size_t>(tileColumns_), 0),
+      stretchSpans_(2 * static_cast<size_t>(tileColumns_)),
       dc_(makeSoftwareDrawContext(*this)) {}
 
 SoftwareSurface::~SoftwareSurface() {
@@ -182,6 +183,9 @@ void SoftwareSurface::carryOut(const WaitingCopy& copy, int band) {
         }
         // Whole runs: copied when not key-coloured, skipped when they are.
         const uint8_t* run = copy.runs + at;
+        __builtin_prefetch(from + 2 * copy.fromPitch);
+        __builtin_prefetch(from + 2 * copy.fromPitch + 16);
+        __builtin_prefetch(run + 2 * copy.fromPitch);
         for (int i = 0; i < copy.width;) {
             const int n = std::min(static_cast<int>(run[i]), copy.width - i);
             if (from[i] != copy.key) {
@@ -200,39 +204,39 @@ void SoftwareSurface::carryOutStretch(const WaitingCopy& copy, int band, int fir
     const int top = band * BAND_ROWS;
     const bool allRows =
         copy.y <= top && copy.y + copy.height >= std::min(top + BAND_ROWS, height_);
-    const auto write = [&](int left, int right) {
-        for (int y = first; y < last; ++y) {
-            const int dy = y - copy.y;
-            const int sy =
-                static_cast<int>(static_cast<int64_t>(dy) * copy.stretchedHeight / copy.height);
-            std::memcpy(pixels_.data() + static_cast<size_t>(y) * width_ + left,
-                        copy.from + static_cast<size_t>(sy) * copy.fromPitch + (left - copy.x),
-                        static_cast<size_t>(right - left) * sizeof(uint32_t));
-        }
-    };
-    // Tile by tile, the ones still plain left out, the others written in spans.
+    // Tile by tile: the ones still plain are left out, the others written in spans of columns.
     uint8_t* plain = plainTiles_.data() + static_cast<size_t>(band) * tileColumns_;
     const int right = copy.x + copy.width;
-    int spanLeft = -1;
+    int* spans = stretchSpans_.data();
+    int spanEnds = 0;
     for (int x = copy.x; x < right;) {
         const int tile = x / TILE_COLUMNS;
         const int tileRight = std::min((tile + 1) * TILE_COLUMNS, width_);
         const int end = std::min(right, tileRight);
         const bool whole = allRows && x == tile * TILE_COLUMNS && end == tileRight;
         if (whole && plain[tile] != 0) {
-            if (spanLeft >= 0) {
-                write(spanLeft, x);
-                spanLeft = -1;
-            }
-        } else {
-            spanLeft = spanLeft < 0 ? x : spanLeft;
-            plain[tile] = whole ? 1 : 0;
-            anyPlainTiles_ = anyPlainTiles_ || whole;
+            x = end;
+            continue;
         }
+        if (spanEnds > 0 && spans[spanEnds - 1] == x) {
+            spans[spanEnds - 1] = end;
+        } else {
+            spans[spanEnds++] = x;
+            spans[spanEnds++] = end;
+        }
+        plain[tile] = whole ? 1 : 0;
+        anyPlainTiles_ = anyPlainTiles_ || whole;
         x = end;
     }
-    if (spanLeft >= 0) {
-        write(spanLeft, right);
+    for (int y = first; y < last && spanEnds > 0; ++y) {
+        const int sy =
+            static_cast<int>(static_cast<int64_t>(y - copy.y) * copy.stretchedHeight / copy.height);
+        const uint32_t* from = copy.from + static_cast<size_t>(sy) * copy.fromPitch;
+        uint32_t* to = pixels_.data() + static_cast<size_t>(y) * width_;
+        for (int i = 0; i < spanEnds; i += 2) {
+            std::memcpy(to + spans[i], from + (spans[i] - copy.x),
+                        static_cast<size_t>(spans[i + 1] - spans[i]) * sizeof(uint32_t));
+        }
     }
 }
 

@@ -267,6 +267,7 @@ class SoftwareSurface final : public Surface {
     std::vector<uint8_t> plainTiles_;
     StretchStamp plainStamp_;
     bool anyPlainTiles_ = false;
+    std::vector<int> stretchSpans_;  // left and right columns of the spans a stretch writes
 
     uint32_t colorKey_ = 0;
     bool lost_ = false;
