@@ -45,6 +45,7 @@ SoftwareSurface::~SoftwareSurface() {
 std::unique_ptr<SoftwareSurface> SoftwareSurface::createPrimary(int width, int height) {
     auto primary = std::make_unique<SoftwareSurface>(width, height);
     primary->backBuffer_ = std::make_unique<SoftwareSurface>(width, height);
+    primary->changedTiles_.resize(primary->plainTiles_.size());
     return primary;
 }
 
@@ -479,8 +480,18 @@ SurfaceResult SoftwareSurface::flip(uint32_t /*flags*/) {
     std::swap(plainStamp_, backBuffer_->plainStamp_);
     std::swap(anyPlainTiles_, backBuffer_->anyPlainTiles_);
     if (presenter_) {
-        LockedPixels front{reinterpret_cast<uint8_t*>(pixels_.data()), pitch(), width_, height_};
-        presenter_->present(front);
+        // A tile that holds the same stretch in both frames is the same in both.
+        const SoftwareSurface& before = *backBuffer_;
+        const bool sameStretch = plainStamp_ == before.plainStamp_;
+        for (size_t tile = 0; tile < changedTiles_.size(); ++tile) {
+            changedTiles_[tile] =
+                sameStretch && plainTiles_[tile] != 0 && before.plainTiles_[tile] != 0 ? 0 : 1;
+        }
+        const LockedPixels front{reinterpret_cast<uint8_t*>(pixels_.data()), pitch(), width_,
+                                 height_};
+        const int rows = static_cast<int>(bandFirst_.size());
+        presenter_->presentChanges(
+            front, FrameChanges{changedTiles_.data(), TILE_COLUMNS, BAND_ROWS, tileColumns_, rows});
     }
     return SURFACE_OK;
 }

@@ -53,11 +53,27 @@ struct LockedPixels {
     int height = 0;
 };
 
+// Which parts of a flipped frame may differ from the frame flipped before it, in tiles of
+// tileWidth × tileHeight pixels, row by row (the last tile of a row or column may be cut short
+// by the frame's edge). A tile whose byte is 0 holds the same pixels as before. Without
+// `changed`, any pixel may differ.
+struct FrameChanges {
+    const uint8_t* changed = nullptr;
+    int tileWidth = 0;
+    int tileHeight = 0;
+    int columns = 0;
+    int rows = 0;
+};
+
 // Receives the front buffer after every flip: the window system's side of the primary surface.
 class FramePresenter {
   public:
     virtual ~FramePresenter() = default;
     virtual void present(const LockedPixels& front) = 0;
+    // What flips call: a presenter that still shows the frame before may copy only the changes.
+    virtual void presentChanges(const LockedPixels& front, const FrameChanges& /*changes*/) {
+        present(front);
+    }
 };
 
 // A surface of 0x00RRGGBB pixels. Copies never clip: a copy whose destination rectangle is
@@ -274,6 +290,7 @@ class SoftwareSurface final : public Surface {
     bool locked_ = false;
     std::unique_ptr<SoftwareSurface> backBuffer_;
     FramePresenter* presenter_ = nullptr;
+    std::vector<uint8_t> changedTiles_;  // primary surfaces: what the last flip changed
     std::unique_ptr<DrawContext> dc_;
 };
 

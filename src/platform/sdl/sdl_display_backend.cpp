@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/sdl/sdl_clock.h"
 
@@ -19,6 +20,10 @@ constexpr const char* WINDOW_TITLE = "DirectDraw Application";
 // A present that took this many budgets or more leaves out no more flips than this after it,
 // so that a single stall of the window system does not hide the game for long.
 constexpr int64_t MOST_LEFT_OUT = 4;
+
+// However little changes, every this many presents copy the whole frame, so that a window
+// system that lost part of the window without saying so gets it back within a second.
+constexpr int WHOLE_FRAME_EVERY = 100;
 
 // What the platform's message box shows as its caption when it is given none.
 constexpr const char* DEFAULT_CAPTION = "Error";
@@ -36,32 +41,37 @@ bool withoutScreen() {
 
 }  // namespace
 
-void copyFrameInto(const LockedPixels& frame, SDL_Surface* target) {
-    const int width = std::min(frame.width, target->w);
-    const int height = std::min(frame.height, target->h);
-    if (width <= 0 || height <= 0) {
+void copyFrameInto(const LockedPixels& frame, SDL_Surface* target, const SDL_Rect* area) {
+    SDL_Rect part{0, 0, std::min(frame.width, target->w), std::min(frame.height, target->h)};
+    if (area != nullptr && !SDL_IntersectRect(area, &part, &part)) {
+        return;
+    }
+    if (part.w <= 0 || part.h <= 0) {
         return;
     }
     const bool mustLock = SDL_MUSTLOCK(target);
     if (mustLock && SDL_LockSurface(target) != 0) {
         return;
     }
-    auto* pixels = static_cast<uint8_t*>(target->pixels);
+    const uint8_t* from = frame.bits + static_cast<ptrdiff_t>(part.y) * frame.pitch + part.x * 4;
+    uint8_t* to = static_cast<uint8_t*>(target->pixels) +
+                  static_cast<ptrdiff_t>(part.y) * target->pitch +
+                  part.x * target->format->BytesPerPixel;
     // RGB888 is 0x00RRGGBB in a 32-bit word: the frame's own layout, so rows are copied as
     // they are. Any other format (alpha that must be opaque included) is converted.
     if (target->format->format == SDL_PIXELFORMAT_RGB888) {
-        const size_t rowBytes = static_cast<size_t>(width) * 4;
+        const size_t rowBytes = static_cast<size_t>(part.w) * 4;
         if (frame.pitch == target->pitch && rowBytes == static_cast<size_t>(frame.pitch)) {
-            std::memcpy(pixels, frame.bits, rowBytes * static_cast<size_t>(height));
+            std::memcpy(to, from, rowBytes * static_cast<size_t>(part.h));
         } else {
-            for (int y = 0; y < height; ++y) {
-                std::memcpy(pixels + static_cast<ptrdiff_t>(y) * target->pitch,
-                            frame.bits + static_cast<ptrdiff_t>(y) * frame.pitch, rowBytes);
+            for (int y = 0; y < part.h; ++y) {
+                std::memcpy(to + static_cast<ptrdiff_t>(y) * target->pitch,
+                            from + static_cast<ptrdiff_t>(y) * frame.pitch, rowBytes);
             }
         }
     } else {
-        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, frame.bits, frame.pitch,
-                          target->format->format, pixels, target->pitch);
+        SDL_ConvertPixels(part.w, part.h, SDL_PIXELFORMAT_RGB888, from, frame.pitch,
+                          target->format->format, to, target->pitch);
     }
     if (mustLock) {
         SDL_UnlockSurface(target);
@@ -97,6 +107,7 @@ SurfaceResult SdlDisplayBackend::createDevice() {
     if (window_ == nullptr) {
         return DEVICE_FAILED;
     }
+    SDL_AddEventWatch(&SdlDisplayBackend::watchWindow, this);
     if (preferred_ == PresentPath::WindowSurface) {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
         if (surface != nullptr) {
@@ -138,7 +149,17 @@ bool SdlDisplayBackend::startRenderer() {
     return true;
 }
 
-bool SdlDisplayBackend::show(const LockedPixels& frame) {
+int SdlDisplayBackend::watchWindow(void* self, SDL_Event* event) {
+    // Shown, exposed, moved, resized, focus: whatever happened, the next present is whole.
+    auto& backend = *static_cast<SdlDisplayBackend*>(self);
+    if (event->type == SDL_WINDOWEVENT && backend.window_ != nullptr &&
+        event->window.windowID == SDL_GetWindowID(backend.window_)) {
+        backend.showsLastFlip_ = nullptr;
+    }
+    return 0;
+}
+
+bool SdlDisplayBackend::show(const LockedPixels& frame, const FrameChanges& changes) {
     if (renderer_ != nullptr) {
         const SDL_Rect area{0, 0, std::min(frame.width, width_), std::min(frame.height, height_)};
         SDL_UpdateTexture(texture_, &area, frame.bits, frame.pitch);
@@ -149,26 +170,91 @@ bool SdlDisplayBackend::show(const LockedPixels& frame) {
     // The window gets a new surface when its size or its display changes; asking for it every
     // time picks that up, and costs nothing while the surface stays.
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    const SDL_Surface* before = std::exchange(showsLastFlip_, nullptr);
     if (surface == nullptr) {
         return false;
     }
-    copyFrameInto(frame, surface);
-    return SDL_UpdateWindowSurface(window_) == 0;
+    bool shown = false;
+    if (surface == before && changes.changed != nullptr && ++sinceWholeFrame_ < WHOLE_FRAME_EVERY) {
+        shown = showChanges(frame, changes, surface);
+    } else {
+        sinceWholeFrame_ = 0;
+        copyFrameInto(frame, surface);
+        shown = SDL_UpdateWindowSurface(window_) == 0;
+    }
+    showsLastFlip_ = shown ? surface : nullptr;
+    return shown;
+}
+
+// The window shows the frame flipped before this one: only the changed tiles are copied, and
+// the window system is told of one rectangle per row of tiles, from the first changed tile to
+// the last, rows with the same extent joined.
+bool SdlDisplayBackend::showChanges(const LockedPixels& frame, const FrameChanges& changes,
+                                    SDL_Surface* surface) {
+    changedRects_.clear();
+    const int width = std::min(frame.width, surface->w);
+    const int height = std::min(frame.height, surface->h);
+    for (int row = 0; row < changes.rows && row * changes.tileHeight < height; ++row) {
+        const uint8_t* changed = changes.changed + static_cast<ptrdiff_t>(row) * changes.columns;
+        const int top = row * changes.tileHeight;
+        const int rowHeight = std::min(changes.tileHeight, height - top);
+        int first = -1;
+        int last = -1;
+        for (int column = 0; column < changes.columns; ++column) {
+            if (changed[column] == 0) {
+                continue;
+            }
+            int end = column;
+            while (end + 1 < changes.columns && changed[end + 1] != 0) {
+                ++end;
+            }
+            const SDL_Rect span{column * changes.tileWidth, top,
+                                (end + 1 - column) * changes.tileWidth, rowHeight};
+            copyFrameInto(frame, surface, &span);
+            first = first < 0 ? column : first;
+            last = end;
+            column = end;
+        }
+        if (first < 0 || first * changes.tileWidth >= width) {
+            continue;
+        }
+        const int left = first * changes.tileWidth;
+        const SDL_Rect extent{left, top, std::min((last + 1) * changes.tileWidth, width) - left,
+                              rowHeight};
+        if (!changedRects_.empty()) {
+            SDL_Rect& previous = changedRects_.back();
+            if (previous.x == extent.x && previous.w == extent.w &&
+                previous.y + previous.h == top) {
+                previous.h += rowHeight;
+                continue;
+            }
+        }
+        changedRects_.push_back(extent);
+    }
+    return changedRects_.empty() ||
+           SDL_UpdateWindowSurfaceRects(window_, changedRects_.data(),
+                                        static_cast<int>(changedRects_.size())) == 0;
 }
 
 void SdlDisplayBackend::present(const LockedPixels& front) {
+    presentChanges(front, FrameChanges{});
+}
+
+void SdlDisplayBackend::presentChanges(const LockedPixels& front, const FrameChanges& changes) {
     if (window_ == nullptr) {
         return;
     }
     if (toLeaveOut_ > 0) {
         // As flips that cannot be done at once: the ticks after a slow present have their
-        // periods for themselves, and the schedule catches up.
+        // periods for themselves, and the schedule catches up. The window keeps an older
+        // frame, so the next present is whole.
         --toLeaveOut_;
         ++stats_.leftOut;
+        showsLastFlip_ = nullptr;
         return;
     }
     const Duration start = monotonicNow();
-    if (!show(front)) {
+    if (!show(front, changes)) {
         ++stats_.leftOut;
         return;
     }
@@ -250,8 +336,10 @@ void SdlDisplayBackend::destroyWindow() {
         renderer_ = nullptr;
     }
     if (window_ != nullptr) {
+        SDL_DelEventWatch(&SdlDisplayBackend::watchWindow, this);
         SDL_DestroyWindow(window_);
         window_ = nullptr;
+        showsLastFlip_ = nullptr;
     }
 }
 

@@ -8,6 +8,9 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+#include <SDL2/SDL_rect.h>
 
 #include "platform/display_backend.h"
 
@@ -15,12 +18,14 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Surface;
 struct SDL_Texture;
+union SDL_Event;
 
 namespace shardfall {
 
 // Copies a frame of 0x00RRGGBB pixels into the top-left corner of the target surface, as much of
-// it as fits, converting it in the same pass when the target has another pixel format.
-void copyFrameInto(const LockedPixels& frame, SDL_Surface* target);
+// it as fits, converting it in the same pass when the target has another pixel format. With an
+// area, only the part of the frame inside it.
+void copyFrameInto(const LockedPixels& frame, SDL_Surface* target, const SDL_Rect* area = nullptr);
 
 class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
   public:
@@ -72,7 +77,10 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
 
   private:
     void present(const LockedPixels& front) override;
-    bool show(const LockedPixels& frame);
+    void presentChanges(const LockedPixels& front, const FrameChanges& changes) override;
+    bool show(const LockedPixels& frame, const FrameChanges& changes);
+    bool showChanges(const LockedPixels& frame, const FrameChanges& changes, SDL_Surface* surface);
+    static int watchWindow(void* self, SDL_Event* event);
     bool startRenderer();
 
     Duration presentBudget_;
@@ -85,6 +93,12 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
     SDL_Texture* texture_ = nullptr;
     int64_t toLeaveOut_ = 0;
     PresentStats stats_;
+    // The window surface while it shows the last frame flipped, exactly: the next present then
+    // copies only what changed. Null after a frame left out, a failed present, or anything
+    // that happened to the window.
+    SDL_Surface* showsLastFlip_ = nullptr;
+    int sinceWholeFrame_ = 0;
+    std::vector<SDL_Rect> changedRects_;
 };
 
 }  // namespace shardfall
