@@ -186,6 +186,49 @@ TEST_F(SdlDisplayBackendTest, FlipsAfterAnOverrunningPresentAreLeftOut) {
     }
 }
 
+// Frames of one picture stretched over the screen and a block in another place each time: after
+// the first, a present copies only the tiles that changed, and after frames left out the whole
+// frame again. Either way the window shows each frame that was shown exactly.
+TEST_F(SdlDisplayBackendTest, WindowShowsEachFrameExactlyWhenOnlyChangesAreCopied) {
+    using namespace std::chrono_literals;
+    for (const auto budget : {SdlDisplayBackend::Duration(1s), SdlDisplayBackend::Duration(1ns)}) {
+        SdlDisplayBackend backend(budget);
+        ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
+        std::unique_ptr<Surface> primary;
+        ASSERT_EQ(backend.createPrimarySurface(primary), SURFACE_OK);
+        const int w = backend.screenWidth();
+        const int h = backend.screenHeight();
+        SoftwareSurface picture(5, 3);
+        SoftwareSurface block(40, 30);
+        for (int i = 0; i < 15; ++i) {
+            picture.setPixel(i % 5, i / 5, 0x111111u * static_cast<uint32_t>(i + 1));
+        }
+        Surface& back = *primary->attachedBackBuffer();
+        for (int frame = 0; frame < 7; ++frame) {
+            ASSERT_EQ(back.blt(Rect{0, 0, w, h}, picture, nullptr, BLT_ROP), SURFACE_OK);
+            ASSERT_EQ(back.bltFast(frame * 90, frame * 70, block, Rect{0, 0, 40, 30}, 0),
+                      SURFACE_OK);
+            const uint64_t shownBefore = backend.presentStats().shown;
+            ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+            if (backend.presentStats().shown == shownBefore) {
+                continue;
+            }
+            const auto& front = static_cast<const SoftwareSurface&>(*primary);
+            const std::vector<uint32_t> shown = shownPixels(gameWindow(), w, h);
+            int wrong = 0;
+            for (int y = 0; y < h; ++y) {
+                wrong += std::memcmp(front.row(y), &shown[static_cast<size_t>(y) * w], w * 4) != 0;
+            }
+            EXPECT_EQ(wrong, 0) << "rows wrong in frame " << frame;
+        }
+        if (budget < 1s) {
+            EXPECT_GT(backend.presentStats().leftOut, 0u);
+        }
+        primary.reset();
+        backend.destroyWindow();
+    }
+}
+
 TEST_F(SdlDisplayBackendTest, MessageWithoutAScreenGoesToStderrUnchanged) {
     SdlDisplayBackend backend;
     ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
