@@ -184,9 +184,12 @@ void SoftwareSurface::carryOut(const WaitingCopy& copy, int band) {
         }
         // Whole runs: copied when not key-coloured, skipped when they are.
         const uint8_t* run = copy.runs + at;
-        __builtin_prefetch(from + 2 * copy.fromPitch);
-        __builtin_prefetch(from + 2 * copy.fromPitch + 16);
-        __builtin_prefetch(run + 2 * copy.fromPitch);
+        // The source rows are far apart in a tile sheet: asked for two rows ahead.
+        if (y + 2 < copy.y + copy.height) {
+            __builtin_prefetch(from + 2 * copy.fromPitch);
+            __builtin_prefetch(from + 2 * copy.fromPitch + 16);
+            __builtin_prefetch(run + 2 * copy.fromPitch);
+        }
         for (int i = 0; i < copy.width;) {
             const int n = std::min(static_cast<int>(run[i]), copy.width - i);
             if (from[i] != copy.key) {

@@ -3,6 +3,7 @@
 // native Windows build can implement Surface with the real thing.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -183,9 +184,6 @@ class SoftwareSurface final : public Surface {
     static uint32_t junkPixel(int x, int y);
 
   private:
-    // A copy into this surface that has been checked and answered but not yet carried out.
-    // The source's pixels, runs and stretched rows it reads stay as they are until it is done:
-    // any change of the source first carries out the copies waiting to read it.
     // What a stretched copy made: every pixel of `to` taken from `from` of the source with that
     // serial number as it was at that version.
     struct StretchStamp {
@@ -195,6 +193,9 @@ class SoftwareSurface final : public Surface {
         Rect to;
         bool operator==(const StretchStamp&) const = default;
     };
+    // A copy into this surface that has been checked and answered but not yet carried out.
+    // The source's pixels, runs and stretched rows it reads stay as they are until it is done:
+    // any change of the source first carries out the copies waiting to read it.
     struct WaitingCopy {
         SoftwareSurface* source;
         // Source row sy of the copy (after stretching, for a stretched copy) and its runs.
