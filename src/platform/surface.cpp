@@ -213,12 +213,19 @@ void SoftwareSurface::carryOutStretch(const WaitingCopy& copy, int band, int fir
     const int right = copy.x + copy.width;
     int* spans = stretchSpans_.data();
     int spanEnds = 0;
+    // With few plain tiles in the band (debris all over it), leaving them out breaks the band's
+    // writes into pieces that cost more than the tiles would: then all of it is written.
+    int plainCount = 0;
+    for (int tile = copy.x / TILE_COLUMNS; tile <= (right - 1) / TILE_COLUMNS; ++tile) {
+        plainCount += plain[tile];
+    }
+    const bool leaveOutPlain = 4 * plainCount >= tileColumns_;
     for (int x = copy.x; x < right;) {
         const int tile = x / TILE_COLUMNS;
         const int tileRight = std::min((tile + 1) * TILE_COLUMNS, width_);
         const int end = std::min(right, tileRight);
         const bool whole = allRows && x == tile * TILE_COLUMNS && end == tileRight;
-        if (whole && plain[tile] != 0) {
+        if (leaveOutPlain && whole && plain[tile] != 0) {
             x = end;
             continue;
         }
