@@ -6,6 +6,7 @@
 #   platform/ (not sdl/)    only platform/
 #   render/                 the model and platform/, never platform/sdl/, platform/win32/ or SDL
 #   anything but app/ and platform/sdl/: no SDL header
+#   anything but platform/win32/: no Windows header (windows.h, ddraw.h, mmsystem.h, ...)
 # Usage: include_check.sh [SOURCE_DIR]
 root=${1:-$(dirname "$0")/..}
 cd "$root/src" || exit 2
@@ -41,6 +42,10 @@ report "render/ includes beyond the model and platform/:" \
     "$(offending "$render_ok" render; grep -rHn '#[[:space:]]*include[[:space:]]*"platform/\(sdl\|win32\)/' render || true)"
 report "SDL included outside app/ and platform/sdl/:" \
     "$(grep -rHn '#[[:space:]]*include[[:space:]]*[<"]SDL' . | grep -Ev '^\./(app|platform/sdl)/' || true)"
+
+report "Windows headers included outside platform/win32/:" \
+    "$(grep -rHniE '#[[:space:]]*include[[:space:]]*<(windows|ddraw|mmsystem|wingdi|winuser|winbase|objbase)\.h>' . |
+        grep -Ev '^\./platform/win32/' || true)"
 
 [ $status -eq 0 ] && echo "include check: every layer includes only what lies below it"
 exit $status

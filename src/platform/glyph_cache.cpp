@@ -1,6 +1,5 @@
 #include "platform/glyph_cache.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
@@ -15,7 +14,6 @@ namespace shardfall {
 
 namespace {
 
-constexpr const char* FACE_FAMILY = "DejaVu Sans Mono";
 constexpr int DEFAULT_HEIGHT = 16;
 
 // Windows-1251 from 0x80 to 0xFF.
@@ -45,35 +43,6 @@ char32_t CharacterOfByte(unsigned char byte) {
         return WINDOWS_1251_HIGH[byte - 0x80];
     }
     return (byte >= 32 && byte <= 126) ? byte : 0;
-}
-
-std::string findDejaVuSansMono() {
-    // A private configuration, destroyed again, so nothing of fontconfig stays behind.
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (!config) {
-        return {};
-    }
-    std::string file;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(FACE_FAMILY));
-    if (pattern) {
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
-            FcChar8* family = nullptr;
-            FcChar8* path = nullptr;
-            // fontconfig always answers with some face; only the asked-for family will do.
-            if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch &&
-                std::strcmp(reinterpret_cast<const char*>(family), FACE_FAMILY) == 0 &&
-                FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
-                file = reinterpret_cast<const char*>(path);
-            }
-            FcPatternDestroy(match);
-        }
-        FcPatternDestroy(pattern);
-    }
-    FcConfigDestroy(config);
-    return file;
 }
 
 struct GlyphCache::Face {
@@ -121,14 +90,13 @@ bool GlyphCache::hasFace() {
 }
 
 bool GlyphCache::openFace() {
-    const bool fromFontconfig = fontFile_.empty();
-    if (fromFontconfig) {
+    const bool lookedUp = fontFile_.empty();
+    if (lookedUp) {
         fontFile_ = findDejaVuSansMono();
         if (fontFile_.empty()) {
             std::fprintf(warnings_,
-                         "shardfall: fontconfig finds no %s (package fonts-dejavu-core); "
-                         "text will not be drawn\n",
-                         FACE_FAMILY);
+                         "shardfall: no DejaVu Sans Mono found (%s); text will not be drawn\n",
+                         FONT_LOOKUP_HINT);
             return false;
         }
     }
@@ -151,8 +119,8 @@ bool GlyphCache::openFace() {
     if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
         return fail("not a scalable face");
     }
-    if (fromFontconfig &&
-        (!face->family_name || std::strcmp(face->family_name, FACE_FAMILY) != 0)) {
+    if (lookedUp &&
+        (!face->family_name || std::strcmp(face->family_name, "DejaVu Sans Mono") != 0)) {
         return fail("not DejaVu Sans Mono");
     }
     // Every glyph advances by the requested width, so the face's own advance only sets the

@@ -1,5 +1,5 @@
 // Rasterised text for the software drawing contexts. One monospace face (DejaVu Sans Mono,
-// found through fontconfig) is scaled so that every glyph advances exactly the requested width
+// found on the system) is scaled so that every glyph advances exactly the requested width
 // and its ascender and descender fill the requested height; the coverage of the glyphs of the
 // game's code page is kept per (height, width), so drawing the same sizes again allocates nothing.
 #pragma once
@@ -65,12 +65,12 @@ class GlyphCache {
     static constexpr int CAPACITY = 16;
 
     // The cache of the whole process, made at first use. The environment variable
-    // SHARDFALL_FONT_FILE, when set, names the face file to use instead of asking fontconfig.
+    // SHARDFALL_FONT_FILE, when set, names the face file to use instead of looking for one.
     // Like GDI's text, it is meant for the main thread only.
     static GlyphCache& shared();
 
-    // fontFile empty: ask fontconfig for DejaVu Sans Mono. The face is opened at the first
-    // request for glyphs; when that fails, one line goes to `warnings` and no text is drawn.
+    // fontFile empty: look for DejaVu Sans Mono (findDejaVuSansMono). The face is opened at the
+    // first request for glyphs; when that fails, one line goes to `warnings` and no text is drawn.
     explicit GlyphCache(std::string fontFile = {}, std::FILE* warnings = stderr);
     ~GlyphCache();
     GlyphCache(const GlyphCache&) = delete;
@@ -112,8 +112,10 @@ class GlyphCache {
     int rasterisations_ = 0;
 };
 
-// The face file fontconfig gives for DejaVu Sans Mono, or an empty string when it gives
-// none or another face (a substitute would not have the metrics the scaling relies on).
+// The system's DejaVu Sans Mono face file, or an empty string when there is none (a substitute
+// would not have the metrics the scaling relies on). On Linux fontconfig is asked; on Windows the
+// fonts folder is looked in. FONT_LOOKUP_HINT says where, for the warning when nothing is found.
 std::string findDejaVuSansMono();
+extern const char* const FONT_LOOKUP_HINT;
 
 }  // namespace shardfall

@@ -3,8 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,26 +13,27 @@
 #include <system_error>
 #include <vector>
 
+#include "scratch_folder.h"
+
 namespace shardfall {
 
 class TempFolder {
   public:
     TempFolder() : previous_(std::filesystem::current_path()) {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "shardfall-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
+        path_ = makeScratchFolder("shardfall");
+        if (path_.empty()) {
             ADD_FAILURE() << "cannot make a temporary folder";
             return;
         }
-        path_ = pattern;
         std::filesystem::current_path(path_);
     }
     ~TempFolder() {
         std::filesystem::current_path(previous_);
         if (!path_.empty()) {
             // A test may have taken write permission away from the folder.
-            ::chmod(path_.c_str(), 0700);
             std::error_code ignored;
+            std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
             std::filesystem::remove_all(path_, ignored);
         }
     }

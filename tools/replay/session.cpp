@@ -1,7 +1,5 @@
 #include "session.h"
 
-#include <stdlib.h>
-
 #include <fstream>
 #include <vector>
 
@@ -14,6 +12,7 @@
 #include "render/display.h"
 #include "render/frame.h"
 #include "scores/high_score_table.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -53,13 +52,12 @@ ReplaySession::~ReplaySession() {
 }
 
 bool ReplaySession::start(const Replay& replay, std::string& error, bool firstStart) {
-    std::string pattern = (fs::temp_directory_path() / "shardfall-replay-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        error = "cannot make a scratch folder in " + fs::temp_directory_path().string();
+    folder_ = makeScratchFolder("shardfall-replay");
+    if (folder_.empty()) {
+        error = "cannot make a scratch folder in the temporary folder";
         return false;
     }
     previous_ = fs::current_path();
-    folder_ = pattern;
     fs::current_path(folder_);
     // A game that found no records.dat it could read had no way to write one either: a folder
     // in its place does the same here, a default table at every look and no save.
