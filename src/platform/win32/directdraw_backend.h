@@ -3,8 +3,9 @@
 // surfaces in its pixel format; and the window side of a failed start (the message box).
 #pragma once
 
-#include <ddraw.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <ddraw.h>
 
 #include <memory>
 

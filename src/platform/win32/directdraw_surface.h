@@ -3,8 +3,9 @@
 // DirectDraw's own, so they are passed through as they are.
 #pragma once
 
-#include <ddraw.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <ddraw.h>
 
 #include <array>
 #include <cstdint>

@@ -3,8 +3,9 @@
 // message there is, then a tick when the 100 Hz schedule has one due, and otherwise sleeps
 // until the next deadline or the next message, on a high-resolution waitable timer where the
 // system has one.
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
 
 #include <algorithm>
 

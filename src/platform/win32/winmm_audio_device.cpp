@@ -1,8 +1,9 @@
 // Sound on Windows Multimedia: the effects are read once and played from memory with
 // PlaySound, so that a landing reads no file; the music goes through MCI command strings on
 // the sequencer device, as the music thread opens, plays and closes it.
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
 
 #include <cstdio>
 #include <fstream>
