@@ -43,15 +43,7 @@ e2e_wait_line "$run/game.err" "active=1" 20
 e2e_note "window $window, active after $(awk -v s="$started" -v e="$(date +%s.%N)" 'BEGIN { printf "%.2f", e - s }') s"
 
 e2e_step "play"
-# Turn the first piece, move it left, drop it and the next ones fast; releasing S adds 100
-# points. The well check finds the frame pixel for pixel and the blocks that came to rest.
-xdotool key Up
-xdotool keydown Left && sleep 0.2 && xdotool keyup Left
-xdotool keydown Down && sleep 1.6 && xdotool keyup Down
-xdotool key s
-sleep 0.3
-e2e_screenshot "$WORK_DIR/play.png"
-"$WELL_CHECK" "$WORK_DIR/play.png" 4 || e2e_fail "the well is not on the screen as the game draws it"
+e2e_play_and_check_well
 
 e2e_step "close"
 xdotool key alt+F4
