@@ -6,7 +6,9 @@
 # CTest of the Windows build starts it with GAME (shardfall.exe), ASSETS and WELL_CHECK (from
 # the Linux build), WORK_DIR and WINEPREFIX (a prefix of its own, made on the first run) set.
 source "${0%/*}/e2e_lib.sh"
-command -v wine >/dev/null 2>&1 || { echo "SKIPPED: no wine (scripts/install-deps windows)"; exit 77; }
+for tool in wine wineserver; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIPPED: no $tool (scripts/install-deps windows)"; exit 77; }
+done
 [ -x "${WELL_CHECK:-}" ] || { echo "SKIPPED: no well_check from the Linux build at '${WELL_CHECK:-}'"; exit 77; }
 e2e_require
 export WINEDEBUG=-all
@@ -26,7 +28,7 @@ start_windows_game() {
 
 e2e_start_x 1024x768
 # Wine started before the X server answers may never show a window.
-timeout 10 sh -c 'until xdpyinfo >/dev/null 2>&1; do sleep 0.1; done' || e2e_fail "the X server does not answer"
+timeout 10 sh -c 'until xdotool getdisplaygeometry >/dev/null 2>&1; do sleep 0.1; done' || e2e_fail "the X server does not answer"
 e2e_step "Wine prefix"
 # A server left from another run would still show that run's screen.
 wineserver -k 2>/dev/null
