@@ -54,7 +54,7 @@ fuzz:
 
 windows: deps $(BUILD)/CMakeCache.txt
 	@scripts/install-deps build windows
-	cmake --build $(BUILD) --target assets -j $(JOBS)
+	cmake --build $(BUILD) --target assets well_check -j $(JOBS)
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DSHARDFALL_WINDOWS_ASSETS=$(abspath $(BUILD))/assets \
 	  $(WINDOWS_CMAKE_FLAGS)

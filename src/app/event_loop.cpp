@@ -16,10 +16,10 @@ bool WindowEventDispatcher::dispatch(const SDL_Event& event) {
         case SDL_WINDOWEVENT:
             switch (event.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
-                    setActive(true);
+                    input_.setActive(true);
                     break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
-                    setActive(false);
+                    input_.setActive(false);
                     break;
                 case SDL_WINDOWEVENT_CLOSE:
                     return false;
@@ -37,28 +37,16 @@ bool WindowEventDispatcher::dispatch(const SDL_Event& event) {
             if (code == 0) {
                 return true;
             }
-            const auto& handler = event.type == SDL_KEYDOWN ? events_.onKeyDown : events_.onKeyUp;
-            if (handler) {
-                handler(code);
+            if (event.type == SDL_KEYDOWN) {
+                input_.keyDown(code);
+            } else {
+                input_.keyUp(code);
             }
             return true;
         }
         default:
             // Mouse movement and everything else mean nothing to the game.
             return true;
-    }
-}
-
-void WindowEventDispatcher::tick() {
-    if (active_ && events_.onTick) {
-        events_.onTick();
-    }
-}
-
-void WindowEventDispatcher::setActive(bool active) {
-    active_ = active;
-    if (events_.onActivate) {
-        events_.onActivate(active);
     }
 }
 

@@ -4,43 +4,27 @@
 
 #include <SDL2/SDL_events.h>
 
-#include <cstdint>
-#include <functional>
+#include "platform/window_events.h"
 
 namespace shardfall {
 
 class TickClock;
 
-// What the window hands to the game. Missing callbacks are simply not called.
-struct WindowEvents {
-    // One frame and one game step; only while the window is active.
-    std::function<void()> onTick;
-    // Virtual-key codes, whether the window is active or not. A held key's auto-repeat
-    // arrives as another press.
-    std::function<void(uint32_t)> onKeyDown;
-    std::function<void(uint32_t)> onKeyUp;
-    // The window became the active window (true) or stopped being it (false).
-    std::function<void(bool)> onActivate;
-};
-
 // Routes single events; the loop below feeds it. The window starts inactive until the window
 // system gives it the focus.
 class WindowEventDispatcher {
   public:
-    explicit WindowEventDispatcher(const WindowEvents& events) : events_(events) {}
+    explicit WindowEventDispatcher(const WindowEvents& events) : input_(events) {}
 
     // False when the event closes the window (the close button, Alt+F4, the system's quit).
     bool dispatch(const SDL_Event& event);
     // A due tick: a frame while active, nothing otherwise.
-    void tick();
+    void tick() const { input_.tick(); }
 
-    bool active() const { return active_; }
+    bool active() const { return input_.active(); }
 
   private:
-    void setActive(bool active);
-
-    const WindowEvents& events_;
-    bool active_ = false;
+    WindowInput input_;
 };
 
 // Runs until the window is closed and returns the exit code, 0. Ticks come from the clock's

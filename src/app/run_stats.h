@@ -74,10 +74,4 @@ class RunStats {
     Duration activeBefore_{};
 };
 
-// The CPU times so far, the calling thread's as the main thread's.
-RunStats::CpuTimes cpuTimesNow();
-
-// How long ago this process started (to the kernel's clock tick), zero where unknown.
-RunStats::Duration processAge();
-
 }  // namespace shardfall

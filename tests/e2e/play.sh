@@ -20,15 +20,7 @@ e2e_wait_line "$run/game.err" "active=1"
 [ "$(xdotool getwindowfocus)" = "$window" ] || e2e_fail "the game's window does not have the focus"
 
 e2e_step "play"
-# Play: turn the first piece, move it left, drop it and the next ones fast, then let the
-# current piece fall slowly. Releasing S adds 100 points.
-xdotool key Up
-xdotool keydown Left && sleep 0.2 && xdotool keyup Left
-xdotool keydown Down && sleep 1.6 && xdotool keyup Down
-xdotool key s
-sleep 0.3
-e2e_screenshot "$WORK_DIR/play.png"
-"$WELL_CHECK" "$WORK_DIR/play.png" 4 || e2e_fail "the well is not on the screen as the game draws it"
+e2e_play_and_check_well
 
 e2e_step "focus on another window"
 # Another window takes the focus (here the root window, as a window manager does when the user

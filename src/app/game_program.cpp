@@ -1,26 +1,17 @@
-// Program start. The game's global objects are built here, in one translation unit, so their
-// order is fixed: the Game (whose table loads records.dat), then the music start-up that seeds
-// the random generator. The shapes are constants and exist before any of them. At exit they are
-// destroyed in reverse, and the Game's table saves records.dat once more.
-//
-// main() then opens the window and takes the screen (the Display, owned by run(), holds it and
-// its surfaces), starts the music thread and runs the 100 Hz loop until the window is closed:
-// each tick advances the Game a frame and then draws it. With SHARDFALL_STATS=1 in the
-// environment it logs focus changes and prints what the run cost on stderr when it ends. With
-// --record FILE it writes a replay of the game to FILE (see shardfall-replay).
-#include <SDL2/SDL.h>
+// The game's global objects are built here, in one translation unit, so their order is fixed:
+// the Game (whose table loads records.dat), then the music start-up that seeds the random
+// generator. The shapes are constants and exist before any of them. At exit they are destroyed
+// in reverse, and the Game's table saves records.dat once more.
+#include "app/game_program.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <thread>
 
-#include "app/event_loop.h"
 #include "app/replay_recording.h"
-#include "app/run_stats.h"
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "game/board.h"
@@ -28,10 +19,8 @@
 #include "game/keyboard.h"
 #include "game/state_digest.h"
 #include "platform/audio_device.h"
-#include "platform/sdl/sdl_audio_device.h"
-#include "platform/sdl/sdl_clock.h"
-#include "platform/sdl/sdl_display_backend.h"
-#include "platform/tick_clock.h"
+#include "platform/surface.h"
+#include "platform/window_events.h"
 #include "render/display.h"
 #include "render/frame.h"
 #include "render/screen_scramble.h"
@@ -48,8 +37,8 @@ const uint32_t randomSeed = initMusic();
 
 // The sound device lives as long as the process: the music thread never ends and may be using
 // it while static destruction runs.
-void startSound() {
-    std::unique_ptr<AudioDevice> device = openSdlAudioDevice();
+void startSound(ProgramHost& host) {
+    std::unique_ptr<AudioDevice> device = host.openAudio();
     if (device) {
         loadSounds(*device);
         setAudioDevice(device.release());
@@ -58,42 +47,39 @@ void startSound() {
 
 // Each tick advances the game a frame and draws it (timed when the run keeps statistics); keys
 // go to the game's handlers.
-WindowEvents gameEvents(Display& display, DisplayEffects& effects, std::optional<RunStats>& stats) {
+WindowEvents gameEvents(const ProgramHost& host, Display& display, DisplayEffects& effects,
+                        std::optional<RunStats>& stats) {
     WindowEvents events;
-    events.onTick = [&stats, &display] {
+    events.onTick = [&host, &stats, &display] {
         if (!stats) {
             RunTick(display, game);
             return;
         }
-        const TickClock::Duration begun = monotonicNow();
+        const TickClock::Duration begun = host.now();
         RunTick(display, game);
-        stats->frameComposed(monotonicNow() - begun);
+        stats->frameComposed(host.now() - begun);
     };
     events.onKeyDown = [&effects](uint32_t key) { onKeyDown(game, key, &effects); };
     events.onKeyUp = [](uint32_t key) { onKeyUp(game, key); };
     if (stats) {
-        events.onActivate = [&stats](bool active) {
-            stats->activated(active, monotonicNow(), stderr);
+        events.onActivate = [&host, &stats](bool active) {
+            stats->activated(active, host.now(), stderr);
         };
     }
     return events;
 }
 
-void reportStats(RunStats& stats, const Display& display, const SdlDisplayBackend& backend,
+void reportStats(const ProgramHost& host, const RunStats& stats, const Display& display,
                  const TickClock& clock) {
-    const SdlDisplayBackend::PresentStats& presented = backend.presentStats();
-    const RunStats::Presentation shown{presented.shown, presented.leftOut, presented.showing,
-                                       clock.restarts(), presented.firstShownAt};
     const Board& board = *game.board;
-    stats.report(stderr, monotonicNow(), cpuTimesNow(), shown,
+    stats.report(stderr, host.now(), host.cpuTimes(), host.presentation(clock),
                  {display.screen.width, display.screen.height, board.elapsedSeconds, board.score,
                   board.lines});
 }
 
-int run(const char* recordPath) {
-    SdlDisplayBackend backend;
+int run(ProgramHost& host, const char* recordPath) {
     Display display;
-    if (InitDisplay(display, backend, game) == 0) {
+    if (InitDisplay(display, host.displayBackend(), game) == 0) {
         return 0;
     }
     ReplayRecorder recorder;
@@ -104,20 +90,21 @@ int run(const char* recordPath) {
         ReleaseDisplay(display);
         return 1;
     }
-    startSound();
+    startSound(host);
     std::thread(musicThread).detach();
 
-    TickClock clock(monotonicNow());
+    TickClock clock(host.now());
     std::optional<RunStats> stats;
     if (RunStats::requested(std::getenv("SHARDFALL_STATS"))) {
-        stats.emplace(monotonicNow(), cpuTimesNow(), processAge());
+        stats.emplace(host.now(), host.cpuTimes(), host.processAge());
     }
     DisplayEffects effects(display);
-    WindowEvents events = gameEvents(display, effects, stats);
+    WindowEvents events = gameEvents(host, display, effects, stats);
     if (recordPath != nullptr) {
         recordEvents(events, recorder);
     }
-    const int exitCode = runEventLoop(events, clock);
+    // The window's destruction: no more frames, the display objects go.
+    const int exitCode = host.runLoop(events, clock, [&display] { ReleaseDisplay(display); });
     if (recordPath != nullptr) {
         const StateDigest digest = digestOf(game);
         recorder.finish(digest);
@@ -125,18 +112,15 @@ int run(const char* recordPath) {
                      recorder.frames(), recordPath, digest.combined());
     }
     if (stats) {
-        reportStats(*stats, display, backend, clock);
+        reportStats(host, *stats, display, clock);
     }
-
-    // The window's destruction: no more frames, the display objects go.
     ReleaseDisplay(display);
     return exitCode;
 }
 
 }  // namespace
-}  // namespace shardfall
 
-int main(int argc, char** argv) {
+int gameMain(int argc, char** argv, ProgramHost& host) {
     const char* recordPath = nullptr;
     if (argc == 3 && std::strcmp(argv[1], "--record") == 0) {
         recordPath = argv[2];
@@ -144,5 +128,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: shardfall [--record REPLAY_FILE]\n");
         return 2;
     }
-    return shardfall::run(recordPath);
+    return run(host, recordPath);
 }
+
+}  // namespace shardfall
