@@ -275,7 +275,7 @@ class SoftwareSurface final : public Surface {
     SoftwareSurface* reader_ = nullptr;
 
     // A frame is stretched over the whole screen and drawn on again and again. Tiles of a band's
-    // rows by 64 columns that hold nothing but the last stretch made into these pixels (as the
+    // rows by 32 columns that hold nothing but the last stretch made into these pixels (as the
     // stamp tells) are not written again by the same stretch: most of the screen never changes
     // under the blocks. Any other write to a tile marks it as not plain. Flipping swaps all this
     // with the pixels.
