@@ -46,6 +46,7 @@ std::unique_ptr<SoftwareSurface> SoftwareSurface::createPrimary(int width, int h
     auto primary = std::make_unique<SoftwareSurface>(width, height);
     primary->backBuffer_ = std::make_unique<SoftwareSurface>(width, height);
     primary->changedTiles_.resize(primary->plainTiles_.size());
+    primary->flippedPlainTiles_.resize(primary->plainTiles_.size());
     return primary;
 }
 
@@ -270,13 +271,13 @@ uint32_t* SoftwareSurface::rowsForDrawing(const Rect& area) {
 }
 
 const uint8_t* SoftwareSurface::opaqueRuns() {
-    if (runsVersion_ == version_) {
+    if (runsVersion_ == version()) {
         return runs_.data();
     }
     if (reader_ != nullptr) {
         reader_->settle();
     }
-    runs_.resize(pixels_.size());
+    runs_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_));
     for (int y = 0; y < height_; ++y) {
         const uint32_t* p = std::as_const(*this).row(y);
         uint8_t* runs = runs_.data() + static_cast<size_t>(y) * width_;
@@ -287,12 +288,12 @@ const uint8_t* SoftwareSurface::opaqueRuns() {
             runs[x] = static_cast<uint8_t>(length);
         }
     }
-    runsVersion_ = version_;
+    runsVersion_ = version();
     return runs_.data();
 }
 
 const uint32_t* SoftwareSurface::stretchedRows(const Rect& srcRect, int dstWidth) {
-    if (stretchedVersion_ == version_ && stretchedSource_ == srcRect &&
+    if (stretchedVersion_ == version() && stretchedSource_ == srcRect &&
         stretchedWidth_ == dstWidth) {
         return stretched_.data();
     }
@@ -305,7 +306,7 @@ const uint32_t* SoftwareSurface::stretchedRows(const Rect& srcRect, int dstWidth
         stretchRow(std::as_const(*this).row(srcRect.top + sy) + srcRect.left,
                    stretched_.data() + static_cast<size_t>(sy) * dstWidth, dstWidth, stepX);
     }
-    stretchedVersion_ = version_;
+    stretchedVersion_ = version();
     stretchedSource_ = srcRect;
     stretchedWidth_ = dstWidth;
     return stretched_.data();
@@ -322,16 +323,16 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
         return SURFACE_ERR_INVALIDRECT;
     }
     const bool keyed = (flags & BLTFAST_SRCCOLORKEY) != 0;
-    if (&src != this) {
+    if (&src.owner() != &owner()) {
         const size_t at = static_cast<size_t>(srcRect.top) * src.width_ + srcRect.left;
         const uint8_t* runs = keyed ? src.opaqueRuns() + at : nullptr;
         touch();
-        wait(WaitingCopy{&src, src.pixels_.data() + at, runs, src.width_, src.colorKey_, x, y,
+        wait(WaitingCopy{&src.owner(), src.data() + at, runs, src.width_, src.colorKey_, x, y,
                          dstRect.width(), dstRect.height(), 0, StretchStamp{}});
         return SURFACE_OK;
     }
-    // Onto itself: a keyed copy may read pixels it has just written, so it goes pixel by pixel
-    // and at once.
+    // Onto itself (or the primary onto its back buffer, the same pixels): a keyed copy may read
+    // pixels it has just written, so it goes pixel by pixel and at once.
     settle();
     touch();
     markAllWritten();
@@ -378,13 +379,13 @@ SurfaceResult SoftwareSurface::blt(const Rect& dstRect, Surface& srcBase, const 
 
     // An unkeyed stretch (the background over the whole frame, every frame) copies rows the
     // source keeps stretched to this width, sampled only when the source has changed.
-    if (!keyed && &src != this) {
+    if (!keyed && &src.owner() != &owner()) {
         src.settle();
         const uint32_t* stretched = src.stretchedRows(srcRect, dw);
         touch();
         wait(WaitingCopy{&src, stretched, nullptr, dw, 0, dstRect.left, dstRect.top, dw, dh,
                          srcRect.height(),
-                         StretchStamp{src.serial_, src.version_, srcRect, dstRect}});
+                         StretchStamp{src.serial_, src.version(), srcRect, dstRect}});
         return SURFACE_OK;
     }
 
@@ -461,6 +462,17 @@ uint32_t SoftwareSurface::junkPixel(int x, int y) {
     return ((x / 4 + y / 4) & 1) ? 0x00FF00FFu : 0x0000FFFFu;
 }
 
+void SoftwareSurface::detach() {
+    SoftwareSurface& shown = *shows_;
+    shown.settle();
+    // Any version this surface had while it showed the other one stays behind.
+    version_ = version();
+    shows_ = nullptr;
+    pixels_ = shown.pixels_;
+    markAllWritten();
+    flippedValid_ = false;
+}
+
 SurfaceResult SoftwareSurface::restore() {
     settle();
     touch();
@@ -481,23 +493,28 @@ SurfaceResult SoftwareSurface::flip(uint32_t /*flags*/) {
     if (lost_ || backBuffer_->lost_) {
         return SURFACE_ERR_SURFACELOST;
     }
+    SoftwareSurface& back = *backBuffer_;
     settle();
-    backBuffer_->settle();
-    touch();
-    backBuffer_->touch();
-    std::swap(pixels_, backBuffer_->pixels_);
-    std::swap(plainTiles_, backBuffer_->plainTiles_);
-    std::swap(plainStamp_, backBuffer_->plainStamp_);
-    std::swap(anyPlainTiles_, backBuffer_->anyPlainTiles_);
+    back.settle();
+    // What waits to read the frame shown so far reads it now; then the primary shows the back
+    // buffer's pixels, and its own are given back.
+    if (reader_ != nullptr) {
+        reader_->settle();
+    }
+    version_ = version() + 1;
+    shows_ = &back;
+    std::vector<uint32_t>().swap(pixels_);
+    // A tile that held the same stretch at the last flip and holds it now shows the same pixels.
+    const bool sameStretch = flippedValid_ && flippedStamp_ == back.plainStamp_;
+    for (size_t tile = 0; tile < changedTiles_.size(); ++tile) {
+        changedTiles_[tile] =
+            sameStretch && back.plainTiles_[tile] != 0 && flippedPlainTiles_[tile] != 0 ? 0 : 1;
+    }
+    std::copy(back.plainTiles_.begin(), back.plainTiles_.end(), flippedPlainTiles_.begin());
+    flippedStamp_ = back.plainStamp_;
+    flippedValid_ = true;
     if (presenter_) {
-        // A tile that holds the same stretch in both frames is the same in both.
-        const SoftwareSurface& before = *backBuffer_;
-        const bool sameStretch = plainStamp_ == before.plainStamp_;
-        for (size_t tile = 0; tile < changedTiles_.size(); ++tile) {
-            changedTiles_[tile] =
-                sameStretch && plainTiles_[tile] != 0 && before.plainTiles_[tile] != 0 ? 0 : 1;
-        }
-        const LockedPixels front{reinterpret_cast<uint8_t*>(pixels_.data()), pitch(), width_,
+        const LockedPixels front{reinterpret_cast<uint8_t*>(back.pixels_.data()), pitch(), width_,
                                  height_};
         const int rows = static_cast<int>(bandFirst_.size());
         presenter_->presentChanges(

@@ -121,8 +121,11 @@ class SoftwareSurface final : public Surface {
     SoftwareSurface(const SoftwareSurface&) = delete;
     SoftwareSurface& operator=(const SoftwareSurface&) = delete;
 
-    // A primary surface with one attached back buffer of the same size; flip swaps the two
-    // pixel buffers and hands the new front buffer to the presenter, if one is set.
+    // A primary surface with one attached back buffer of the same size. A flip hands the back
+    // buffer's frame to the presenter, if one is set, and from then on the primary shows the back
+    // buffer's own pixels instead of a copy: the frame is composed in the same memory every time,
+    // which stays in the cache, and nothing but the next flip looks at the primary while it is.
+    // Writing to the primary itself first gives it its own copy of the frame it shows.
     static std::unique_ptr<SoftwareSurface> createPrimary(int width, int height);
     void setPresenter(FramePresenter* presenter) { presenter_ = presenter; }
 
@@ -152,7 +155,7 @@ class SoftwareSurface final : public Surface {
     // and a row pointer reaches over the whole surface.
     uint32_t pixel(int x, int y) const {
         settle();
-        return pixels_[static_cast<size_t>(y) * width_ + x];
+        return data()[static_cast<size_t>(y) * width_ + x];
     }
     void setPixel(int x, int y, uint32_t rgb) {
         settle();
@@ -168,7 +171,7 @@ class SoftwareSurface final : public Surface {
     }
     const uint32_t* row(int y) const {
         settle();
-        return pixels_.data() + static_cast<size_t>(y) * width_;
+        return data() + static_cast<size_t>(y) * width_;
     }
     // The rows of a non-empty area inside the surface, for reading and writing within the area:
     // as row(area.top), but copies waiting elsewhere stay waiting. For drawing a little text.
@@ -178,7 +181,7 @@ class SoftwareSurface final : public Surface {
     // Grows with every possible change of the pixels or the colour key: writable access, lock,
     // drawing context, copies into the surface, restore, flip. What is derived from the pixels
     // (the opaque runs, the stretched rows) is rebuilt when it no longer matches.
-    uint64_t version() const { return version_; }
+    uint64_t version() const { return shows_ != nullptr ? version_ + shows_->version_ : version_; }
 
     // The pattern that restore() leaves: visible junk, so a missing repaint shows.
     static uint32_t junkPixel(int x, int y);
@@ -215,17 +218,27 @@ class SoftwareSurface final : public Surface {
     };
 
     bool containsRect(const Rect& r) const;
+    // The surface whose pixels this one shows: its back buffer for a primary after a flip.
+    SoftwareSurface& owner() { return shows_ != nullptr ? *shows_ : *this; }
+    const uint32_t* data() const {
+        return shows_ != nullptr ? shows_->pixels_.data() : pixels_.data();
+    }
     void touch() {
+        if (shows_ != nullptr) {
+            detach();
+        }
         ++version_;
         if (reader_ != nullptr) {
             reader_->settle();
         }
     }
+    void detach();
     // Carries out every waiting copy into this surface. Reading the pixels through a const
     // surface is still reading what the copies made, so this counts as const.
     void settle() const {
-        if (bandsWaiting_ != 0) {
-            const_cast<SoftwareSurface*>(this)->settleBands(0, height_);
+        const SoftwareSurface& pixels = shows_ != nullptr ? *shows_ : *this;
+        if (pixels.bandsWaiting_ != 0) {
+            const_cast<SoftwareSurface&>(pixels).settleBands(0, height_);
         }
     }
     void settleBands(int top, int bottom);
@@ -291,7 +304,15 @@ class SoftwareSurface final : public Surface {
     bool locked_ = false;
     std::unique_ptr<SoftwareSurface> backBuffer_;
     FramePresenter* presenter_ = nullptr;
-    std::vector<uint8_t> changedTiles_;  // primary surfaces: what the last flip changed
+    // Primary surfaces: the back buffer while the primary shows its pixels, null before the first
+    // flip and after a write to the primary.
+    SoftwareSurface* shows_ = nullptr;
+    // Primary surfaces: what the last flip changed, and the back buffer's plain tiles at the flip
+    // before, from which the next flip tells which tiles still show the same pixels.
+    std::vector<uint8_t> changedTiles_;
+    std::vector<uint8_t> flippedPlainTiles_;
+    StretchStamp flippedStamp_;
+    bool flippedValid_ = false;
     std::unique_ptr<DrawContext> dc_;
 };
 
