@@ -346,8 +346,7 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
     if (&src.owner() != &owner()) {
         const size_t at = static_cast<size_t>(srcRect.top) * src.width_ + srcRect.left;
         const uint8_t* mask =
-            keyed ? src.opaqueMask() + static_cast<size_t>(srcRect.top) * src.maskPitch_
-                  : nullptr;
+            keyed ? src.opaqueMask() + static_cast<size_t>(srcRect.top) * src.maskPitch_ : nullptr;
         touch();
         wait(WaitingCopy{&src.owner(), src.data() + at, mask, src.width_, srcRect.left, x, y,
                          dstRect.width(), dstRect.height(), 0, StretchStamp{}});

@@ -292,8 +292,7 @@ class SoftwareSurface final : public Surface {
     // A frame is stretched over the whole screen and drawn on again and again. Tiles of a band's
     // rows by 32 columns that hold nothing but the last stretch made into these pixels (as the
     // stamp tells) are not written again by the same stretch: most of the screen never changes
-    // under the blocks. Any other write to a tile marks it as not plain. Flipping swaps all this
-    // with the pixels.
+    // under the blocks. Any other write to a tile marks it as not plain.
     uint64_t serial_;
     int tileColumns_;
     std::vector<uint8_t> plainTiles_;

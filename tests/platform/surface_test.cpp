@@ -72,6 +72,24 @@ TEST(Surface, KeyedCopiesLeaveOutKeyPixelsUnkeyedCopiesCopyThem) {
     EXPECT_EQ(dst.pixel(0, 0), 0u);
     EXPECT_EQ(dst.pixel(1, 0), 0x00FF00u);
 
+    // Rows wider than the runs are found at a time, from every starting column in the source.
+    SoftwareSurface wide(150, 1);
+    for (int x = 0; x < 150; ++x) {
+        wide.setPixel(x, 0, (x * 7 % 11 < 4 || (x > 60 && x < 130)) ? 0u : 0x010000u * x + 1);
+    }
+    for (int left = 0; left < 20; ++left) {
+        SoftwareSurface to(140, 1);
+        fill(to, 0xABCDEF);
+        ASSERT_EQ(to.bltFast(5, 0, wide, Rect{left, 0, left + 130, 1}, BLTFAST_SRCCOLORKEY),
+                  SURFACE_OK);
+        int wrong = 0;
+        for (int x = 0; x < 140; ++x) {
+            const uint32_t from = x >= 5 && x < 135 ? wide.pixel(left + x - 5, 0) : 0u;
+            wrong += to.pixel(x, 0) != (from == 0 ? 0xABCDEFu : from);
+        }
+        EXPECT_EQ(wrong, 0) << "from column " << left;
+    }
+
     // The key is the surface's, not always black.
     src.setColorKey(0x00FF00);
     fill(dst, 0xABCDEF);
@@ -177,6 +195,62 @@ TEST(Surface, CopiesFollowEveryWriteToTheirSource) {
             EXPECT_EQ(wrong, 0) << name << ", pass " << pass;
         }
     }
+}
+
+// A flip hands the back buffer's frame over without copying it: the primary shows those pixels
+// until it is written itself, copies from it read the frame as it was when they were made, and
+// the presenter hears of exactly the tiles that may differ from the frame it had before.
+TEST(Surface, PrimaryShowsTheFlippedFrameUntilItIsWrittenItself) {
+    struct Recorder final : FramePresenter {
+        void present(const LockedPixels&) override { changed = -1; }
+        void presentChanges(const LockedPixels& front, const FrameChanges& changes) override {
+            first = *reinterpret_cast<const uint32_t*>(front.bits);
+            changed = static_cast<int>(
+                std::count(changes.changed, changes.changed + changes.columns * changes.rows, 1));
+        }
+        uint32_t first = 0;
+        int changed = 0;
+    } presenter;
+    auto primary = SoftwareSurface::createPrimary(64, 32);
+    primary->setPresenter(&presenter);
+    auto& back = static_cast<SoftwareSurface&>(*primary->attachedBackBuffer());
+    SoftwareSurface picture(8, 4);
+    encodeCoordinates(picture);
+    const auto drawFrame = [&] { back.blt(Rect{0, 0, 64, 32}, picture, nullptr, BLT_ROP); };
+
+    drawFrame();
+    ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+    const std::vector<uint32_t> frame = pixels(back);
+    EXPECT_EQ(pixels(*primary), frame);
+    EXPECT_EQ(presenter.first, frame[0]);
+    EXPECT_EQ(presenter.changed, 4) << "the first frame is new everywhere";
+    drawFrame();
+    ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+    EXPECT_EQ(presenter.changed, 0) << "the same stretch again";
+
+    // The primary copied onto its back buffer, as the scramble does, is the frame itself.
+    ASSERT_EQ(back.bltFast(0, 0, *primary, Rect{0, 0, 64, 32}, BLTFAST_WAIT), SURFACE_OK);
+    EXPECT_EQ(pixels(back), frame);
+    // A copy of the shown frame made before the next frame is drawn keeps the shown frame.
+    SoftwareSurface kept(64, 32);
+    ASSERT_EQ(kept.bltFast(0, 0, *primary, Rect{0, 0, 64, 32}, BLTFAST_WAIT), SURFACE_OK);
+    fill(back, 0x0000FF);
+    EXPECT_EQ(pixels(kept), frame);
+
+    // Written itself, the primary keeps the frame it showed plus the write; the back buffer
+    // is left alone, and the next flip shows the back buffer again, whole.
+    drawFrame();
+    ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+    const uint64_t before = primary->version();
+    primary->setPixel(3, 2, 0xABCDEF);
+    EXPECT_GT(primary->version(), before);
+    std::vector<uint32_t> written = frame;
+    written[2 * 64 + 3] = 0xABCDEF;
+    EXPECT_EQ(pixels(*primary), written);
+    EXPECT_EQ(pixels(back), frame);
+    ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+    EXPECT_EQ(pixels(*primary), frame);
+    EXPECT_EQ(presenter.changed, 4);
 }
 
 }  // namespace
