@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -26,7 +25,6 @@ SoftwareSurface::SoftwareSurface(int width, int height)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
       pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u),
-      maskPitch_((width_ + 7) / 8),
       bandFirst_(static_cast<size_t>((height_ + BAND_ROWS - 1) / BAND_ROWS), -1),
       bandLast_(bandFirst_.size(), -1),
       serial_(nextSerial()),
@@ -105,18 +103,6 @@ void copyRun(uint32_t* to, const uint32_t* from, int n) {
     }
 }
 
-// Opaque masks are read 56 pixels at a time: eight bytes from the byte holding the first
-// pixel's bit, shifted down by the bit's place in that byte, leave at least 57 bits in order.
-static_assert(std::endian::native == std::endian::little, "masks are read as little-endian words");
-constexpr int MASK_STEP = 56;
-constexpr size_t MASK_SLACK = sizeof(uint64_t);  // bytes after the last row, so reads stay inside
-
-uint64_t maskBits(const uint8_t* row, int column, int count) {
-    uint64_t bits = 0;
-    std::memcpy(&bits, row + column / 8, sizeof bits);
-    return (bits >> (column % 8)) & ((uint64_t{1} << count) - 1);
-}
-
 }  // namespace
 
 void SoftwareSurface::wait(const WaitingCopy& copy) {
@@ -189,36 +175,28 @@ void SoftwareSurface::carryOut(const WaitingCopy& copy, int band) {
     }
     markWritten(Rect{copy.x, first, copy.x + copy.width, last});
     const size_t rowBytes = static_cast<size_t>(copy.width) * sizeof(uint32_t);
-    const size_t maskPitch = copy.source->maskPitch_;
     for (int y = first; y < last; ++y) {
         const size_t at = static_cast<size_t>(y - copy.y) * static_cast<size_t>(copy.fromPitch);
         const uint32_t* from = copy.from + at;
         uint32_t* to = pixels_.data() + static_cast<size_t>(y) * width_ + copy.x;
-        if (copy.mask == nullptr) {
+        if (copy.runs == nullptr) {
             std::memcpy(to, from, rowBytes);
             continue;
         }
+        // Whole runs: copied when not key-coloured, skipped when they are.
+        const uint8_t* run = copy.runs + at;
         // The source rows are far apart in a tile sheet: asked for two rows ahead.
         if (y + 2 < copy.y + copy.height) {
-            const uint32_t* ahead = from + 2 * copy.fromPitch;
-            for (int i = 0; i < copy.width; i += 16) {
-                __builtin_prefetch(ahead + i);
-            }
+            __builtin_prefetch(from + 2 * copy.fromPitch);
+            __builtin_prefetch(from + 2 * copy.fromPitch + 16);
+            __builtin_prefetch(run + 2 * copy.fromPitch);
         }
-        // The opaque runs, found from the mask without a test per pixel.
-        const uint8_t* mask = copy.mask + static_cast<size_t>(y - copy.y) * maskPitch;
-        for (int i = 0; i < copy.width; i += MASK_STEP) {
-            uint64_t bits = maskBits(mask, copy.maskLeft + i, std::min(MASK_STEP, copy.width - i));
-            int x = i;
-            while (bits != 0) {
-                const int skipped = std::countr_zero(bits);
-                bits >>= skipped;
-                x += skipped;
-                const int n = std::countr_one(bits);
-                copyRun(to + x, from + x, n);
-                bits >>= n;
-                x += n;
+        for (int i = 0; i < copy.width;) {
+            const int n = std::min(static_cast<int>(run[i]), copy.width - i);
+            if (from[i] != copy.key) {
+                copyRun(to + i, from + i, n);
             }
+            i += n;
         }
     }
 }
@@ -292,24 +270,26 @@ uint32_t* SoftwareSurface::rowsForDrawing(const Rect& area) {
     return pixels_.data() + static_cast<size_t>(area.top) * width_;
 }
 
-const uint8_t* SoftwareSurface::opaqueMask() {
-    if (maskVersion_ == version()) {
-        return mask_.data();
+const uint8_t* SoftwareSurface::opaqueRuns() {
+    if (runsVersion_ == version()) {
+        return runs_.data();
     }
     if (reader_ != nullptr) {
         reader_->settle();
     }
-    const size_t pitch = maskPitch_;
-    mask_.assign(pitch * static_cast<size_t>(height_) + MASK_SLACK, uint8_t{0});
+    runs_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_));
     for (int y = 0; y < height_; ++y) {
         const uint32_t* p = std::as_const(*this).row(y);
-        uint8_t* mask = mask_.data() + static_cast<size_t>(y) * pitch;
-        for (int x = 0; x < width_; ++x) {
-            mask[x / 8] |= static_cast<uint8_t>((p[x] != colorKey_ ? 1u : 0u) << (x % 8));
+        uint8_t* runs = runs_.data() + static_cast<size_t>(y) * width_;
+        int length = 0;
+        for (int x = width_ - 1; x >= 0; --x) {
+            const bool likeRight = x + 1 < width_ && (p[x] == colorKey_) == (p[x + 1] == colorKey_);
+            length = likeRight && length < UINT8_MAX ? length + 1 : 1;
+            runs[x] = static_cast<uint8_t>(length);
         }
     }
-    maskVersion_ = version();
-    return mask_.data();
+    runsVersion_ = version();
+    return runs_.data();
 }
 
 const uint32_t* SoftwareSurface::stretchedRows(const Rect& srcRect, int dstWidth) {
@@ -345,10 +325,9 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
     const bool keyed = (flags & BLTFAST_SRCCOLORKEY) != 0;
     if (&src.owner() != &owner()) {
         const size_t at = static_cast<size_t>(srcRect.top) * src.width_ + srcRect.left;
-        const uint8_t* mask =
-            keyed ? src.opaqueMask() + static_cast<size_t>(srcRect.top) * src.maskPitch_ : nullptr;
+        const uint8_t* runs = keyed ? src.opaqueRuns() + at : nullptr;
         touch();
-        wait(WaitingCopy{&src.owner(), src.data() + at, mask, src.width_, srcRect.left, x, y,
+        wait(WaitingCopy{&src.owner(), src.data() + at, runs, src.width_, src.colorKey_, x, y,
                          dstRect.width(), dstRect.height(), 0, StretchStamp{}});
         return SURFACE_OK;
     }

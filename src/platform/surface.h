@@ -180,8 +180,8 @@ class SoftwareSurface final : public Surface {
 
     // Grows with every possible change of the pixels or the colour key: writable access, lock,
     // drawing context, copies into the surface, restore, flip. What is derived from the pixels
-    // (the opaque mask, the stretched rows) is rebuilt when it no longer matches.
-    uint64_t version() const { return version_; }
+    // (the opaque runs, the stretched rows) is rebuilt when it no longer matches.
+    uint64_t version() const { return shows_ != nullptr ? version_ + shows_->version_ : version_; }
 
     // The pattern that restore() leaves: visible junk, so a missing repaint shows.
     static uint32_t junkPixel(int x, int y);
@@ -197,16 +197,15 @@ class SoftwareSurface final : public Surface {
         bool operator==(const StretchStamp&) const = default;
     };
     // A copy into this surface that has been checked and answered but not yet carried out.
-    // The source's pixels, mask and stretched rows it reads stay as they are until it is done:
+    // The source's pixels, runs and stretched rows it reads stay as they are until it is done:
     // any change of the source first carries out the copies waiting to read it.
     struct WaitingCopy {
         SoftwareSurface* source;
-        // Source row sy of the copy (after stretching, for a stretched copy), and the row of
-        // the opaque mask it starts in, with the copy's first column in it.
+        // Source row sy of the copy (after stretching, for a stretched copy) and its runs.
         const uint32_t* from;
-        const uint8_t* mask;  // null for an unkeyed copy
+        const uint8_t* runs;  // null for an unkeyed copy
         int fromPitch;        // in pixels
-        int maskLeft;
+        uint32_t key;
         // Destination rectangle; a stretched copy takes destination row dy from source row
         // dy * stretchedHeight / height, any other from row dy.
         int x, y, width, height;
@@ -255,7 +254,7 @@ class SoftwareSurface final : public Surface {
     }
     void wait(const WaitingCopy& copy);
     void forgetWaitingCopies();
-    const uint8_t* opaqueMask();
+    const uint8_t* opaqueRuns();
     const uint32_t* stretchedRows(const Rect& srcRect, int dstWidth);
 
     int width_;
@@ -263,12 +262,11 @@ class SoftwareSurface final : public Surface {
     std::vector<uint32_t> pixels_;
     uint64_t version_ = 0;
 
-    // For keyed copies from this surface: one bit for every pixel, set where it is not
-    // key-coloured, a row in maskPitch_ bytes. A keyed copy finds the runs of opaque pixels in
-    // its row 56 pixels at a time and moves them whole, instead of testing pixel by pixel.
-    std::vector<uint8_t> mask_;
-    int maskPitch_;
-    uint64_t maskVersion_ = UINT64_MAX;
+    // For keyed copies from this surface: for every pixel, the length of the run of pixels from
+    // it to the right, within its row, that are all key-coloured or all not (at most 255).
+    // A keyed copy then moves whole runs instead of testing pixel by pixel.
+    std::vector<uint8_t> runs_;
+    uint64_t runsVersion_ = UINT64_MAX;
 
     // For stretched copies from this surface: the source rows stretched to the last destination
     // width, so that repeating the same stretch is one plain row copy per destination row.

@@ -72,7 +72,7 @@ TEST(Surface, KeyedCopiesLeaveOutKeyPixelsUnkeyedCopiesCopyThem) {
     EXPECT_EQ(dst.pixel(0, 0), 0u);
     EXPECT_EQ(dst.pixel(1, 0), 0x00FF00u);
 
-    // Rows wider than the runs are found at a time, from every starting column in the source.
+    // Long rows of mixed runs, from every starting column in the source.
     SoftwareSurface wide(150, 1);
     for (int x = 0; x < 150; ++x) {
         wide.setPixel(x, 0, (x * 7 % 11 < 4 || (x > 60 && x < 130)) ? 0u : 0x010000u * x + 1);
