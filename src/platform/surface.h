@@ -219,10 +219,9 @@ class SoftwareSurface final : public Surface {
 
     bool containsRect(const Rect& r) const;
     // The surface whose pixels this one shows: its back buffer for a primary after a flip.
+    const SoftwareSurface& owner() const { return shows_ != nullptr ? *shows_ : *this; }
     SoftwareSurface& owner() { return shows_ != nullptr ? *shows_ : *this; }
-    const uint32_t* data() const {
-        return shows_ != nullptr ? shows_->pixels_.data() : pixels_.data();
-    }
+    const uint32_t* data() const { return owner().pixels_.data(); }
     void touch() {
         if (shows_ != nullptr) {
             detach();
@@ -236,9 +235,8 @@ class SoftwareSurface final : public Surface {
     // Carries out every waiting copy into this surface. Reading the pixels through a const
     // surface is still reading what the copies made, so this counts as const.
     void settle() const {
-        const SoftwareSurface& pixels = shows_ != nullptr ? *shows_ : *this;
-        if (pixels.bandsWaiting_ != 0) {
-            const_cast<SoftwareSurface&>(pixels).settleBands(0, height_);
+        if (owner().bandsWaiting_ != 0) {
+            const_cast<SoftwareSurface&>(owner()).settleBands(0, height_);
         }
     }
     void settleBands(int top, int bottom);
