@@ -10,10 +10,24 @@
 namespace shardfall {
 
 namespace {
-// Rows per band of waiting copies: 16 rows of a 1920-pixel frame (120 KiB) stay in the cache
-// while every copy into them is done.
-constexpr int BAND_ROWS = 16;
+// Rows per band of waiting copies: 32 rows of a 1920-pixel frame (240 KiB) stay in the
+// second-level cache while every copy into them is done.
+constexpr int BAND_ROWS = 32;
 constexpr int TILE_COLUMNS = 32;
+// A packed run keeps its column and length in 16 bits each.
+constexpr int MAX_PACKED_WIDTH = 0xFFFF;
+// Packed rectangles may take twice the surface's own pixels and this many words more.
+constexpr size_t MIN_PACKED_BUDGET = size_t{1} << 16;
+// Room for the rectangles of a tile sheet of eight blocks in every size up to 192 pixels.
+constexpr size_t FIRST_PACKED_SLOTS = 2048;
+
+// Fibonacci hashing of the four sides; the index takes the low bits of what is left.
+size_t rectHash(const Rect& r) {
+    const auto mix = [](size_t h, int v) {
+        return (h ^ static_cast<uint32_t>(v)) * 0x9E3779B97F4A7C15ull;
+    };
+    return mix(mix(mix(mix(0, r.left), r.top), r.right), r.bottom) >> 20;
+}
 
 uint64_t nextSerial() {
     static std::atomic<uint64_t> serial{0};
@@ -174,29 +188,24 @@ void SoftwareSurface::carryOut(const WaitingCopy& copy, int band) {
         return;
     }
     markWritten(Rect{copy.x, first, copy.x + copy.width, last});
-    const size_t rowBytes = static_cast<size_t>(copy.width) * sizeof(uint32_t);
+    if (copy.packed < 0) {
+        const size_t rowBytes = static_cast<size_t>(copy.width) * sizeof(uint32_t);
+        for (int y = first; y < last; ++y) {
+            std::memcpy(pixels_.data() + static_cast<size_t>(y) * width_ + copy.x,
+                        copy.from + static_cast<size_t>(y - copy.y) * copy.fromPitch, rowBytes);
+        }
+        return;
+    }
+    // Each row's opaque runs, with their pixels, one after another.
+    const uint32_t* rows = copy.source->packed_.data() + copy.packed;
     for (int y = first; y < last; ++y) {
-        const size_t at = static_cast<size_t>(y - copy.y) * static_cast<size_t>(copy.fromPitch);
-        const uint32_t* from = copy.from + at;
+        const uint32_t* p = rows + rows[y - copy.y];
         uint32_t* to = pixels_.data() + static_cast<size_t>(y) * width_ + copy.x;
-        if (copy.runs == nullptr) {
-            std::memcpy(to, from, rowBytes);
-            continue;
-        }
-        // Whole runs: copied when not key-coloured, skipped when they are.
-        const uint8_t* run = copy.runs + at;
-        // The source rows are far apart in a tile sheet: asked for two rows ahead.
-        if (y + 2 < copy.y + copy.height) {
-            __builtin_prefetch(from + 2 * copy.fromPitch);
-            __builtin_prefetch(from + 2 * copy.fromPitch + 16);
-            __builtin_prefetch(run + 2 * copy.fromPitch);
-        }
-        for (int i = 0; i < copy.width;) {
-            const int n = std::min(static_cast<int>(run[i]), copy.width - i);
-            if (from[i] != copy.key) {
-                copyRun(to + i, from + i, n);
-            }
-            i += n;
+        for (uint32_t runs = *p++; runs != 0; --runs) {
+            const uint32_t run = *p++;
+            const int length = static_cast<int>(run & 0xFFFFu);
+            copyRun(to + (run >> 16), p, length);
+            p += length;
         }
     }
 }
@@ -270,26 +279,88 @@ uint32_t* SoftwareSurface::rowsForDrawing(const Rect& area) {
     return pixels_.data() + static_cast<size_t>(area.top) * width_;
 }
 
-const uint8_t* SoftwareSurface::opaqueRuns() {
-    if (runsVersion_ == version()) {
-        return runs_.data();
+int SoftwareSurface::packedRect(const Rect& r) {
+    // A primary showing its back buffer's pixels is not packed, nor a surface too wide for a
+    // run's column to fit in 16 bits.
+    if (shows_ != nullptr || width_ > MAX_PACKED_WIDTH) {
+        return -1;
     }
-    if (reader_ != nullptr) {
-        reader_->settle();
+    if (packedVersion_ != version_) {
+        // Copies still waiting to read the old packing read it first.
+        if (reader_ != nullptr) {
+            reader_->settle();
+        }
+        packed_.clear();
+        std::fill(packedIndex_.begin(), packedIndex_.end(), PackedSlot{Rect{}, -1});
+        packedCount_ = 0;
+        packedVersion_ = version_;
     }
-    runs_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_));
-    for (int y = 0; y < height_; ++y) {
-        const uint32_t* p = std::as_const(*this).row(y);
-        uint8_t* runs = runs_.data() + static_cast<size_t>(y) * width_;
-        int length = 0;
-        for (int x = width_ - 1; x >= 0; --x) {
-            const bool likeRight = x + 1 < width_ && (p[x] == colorKey_) == (p[x + 1] == colorKey_);
-            length = likeRight && length < UINT8_MAX ? length + 1 : 1;
-            runs[x] = static_cast<uint8_t>(length);
+    // At most twice the surface's own pixels, reserved whole at the first keyed copy: packing
+    // more never allocates or moves what is packed (and pages are only taken when written).
+    const size_t budget = 2 * pixels_.size() + MIN_PACKED_BUDGET;
+    if (packedIndex_.empty()) {
+        packed_.reserve(budget);
+        packedIndex_.assign(FIRST_PACKED_SLOTS, PackedSlot{Rect{}, -1});
+    }
+    size_t slot = packedSlot(r);
+    if (packedIndex_[slot].at >= 0) {
+        return packedIndex_[slot].at;
+    }
+    // Each row: where it starts, how many runs; each run: where and how long, then at most as
+    // many pixels as the row has.
+    const size_t worst = static_cast<size_t>(r.height()) * (2 + 2 * static_cast<size_t>(r.width()));
+    if (packed_.size() + worst > budget) {
+        return -1;
+    }
+    if (4 * (packedCount_ + 1) > 3 * static_cast<int>(packedIndex_.size())) {
+        std::vector<PackedSlot> kept(2 * packedIndex_.size(), PackedSlot{Rect{}, -1});
+        kept.swap(packedIndex_);
+        for (const PackedSlot& old : kept) {
+            if (old.at >= 0) {
+                packedIndex_[packedSlot(old.rect)] = old;
+            }
+        }
+        slot = packedSlot(r);
+    }
+    packedIndex_[slot] = PackedSlot{r, packRect(r)};
+    ++packedCount_;
+    return packedIndex_[slot].at;
+}
+
+size_t SoftwareSurface::packedSlot(const Rect& r) const {
+    const size_t mask = packedIndex_.size() - 1;
+    size_t slot = rectHash(r) & mask;
+    while (packedIndex_[slot].at >= 0 && !(packedIndex_[slot].rect == r)) {
+        slot = (slot + 1) & mask;
+    }
+    return slot;
+}
+
+int SoftwareSurface::packRect(const Rect& r) {
+    const int at = static_cast<int>(packed_.size());
+    const int height = r.height();
+    packed_.resize(packed_.size() + static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        packed_[static_cast<size_t>(at + y)] = static_cast<uint32_t>(packed_.size()) - at;
+        const uint32_t* p = std::as_const(*this).row(r.top + y) + r.left;
+        const size_t count = packed_.size();
+        packed_.push_back(0);
+        for (int x = 0; x < r.width();) {
+            if (p[x] == colorKey_) {
+                ++x;
+                continue;
+            }
+            int end = x + 1;
+            while (end < r.width() && p[end] != colorKey_) {
+                ++end;
+            }
+            ++packed_[count];
+            packed_.push_back(static_cast<uint32_t>(x) << 16 | static_cast<uint32_t>(end - x));
+            packed_.insert(packed_.end(), p + x, p + end);
+            x = end;
         }
     }
-    runsVersion_ = version();
-    return runs_.data();
+    return at;
 }
 
 const uint32_t* SoftwareSurface::stretchedRows(const Rect& srcRect, int dstWidth) {
@@ -323,24 +394,24 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
         return SURFACE_ERR_INVALIDRECT;
     }
     const bool keyed = (flags & BLTFAST_SRCCOLORKEY) != 0;
-    if (&src.owner() != &owner()) {
+    const int packed = keyed && &src.owner() != &owner() ? src.packedRect(srcRect) : -1;
+    if (&src.owner() != &owner() && (!keyed || packed >= 0)) {
         const size_t at = static_cast<size_t>(srcRect.top) * src.width_ + srcRect.left;
-        const uint8_t* runs = keyed ? src.opaqueRuns() + at : nullptr;
         touch();
-        wait(WaitingCopy{&src.owner(), src.data() + at, runs, src.width_, src.colorKey_, x, y,
-                         dstRect.width(), dstRect.height(), 0, StretchStamp{}});
+        wait(WaitingCopy{&src.owner(), src.data() + at, src.width_, packed, x, y, dstRect.width(),
+                         dstRect.height(), 0, StretchStamp{}});
         return SURFACE_OK;
     }
-    // Onto itself (or the primary onto its back buffer, the same pixels): a keyed copy may read
-    // pixels it has just written, so it goes pixel by pixel and at once.
+    // Onto itself (or the primary onto its back buffer, the same pixels), a keyed copy may read
+    // pixels it has just written, so it goes pixel by pixel and at once; so does a keyed copy
+    // from a surface that cannot pack the rectangle.
     settle();
     touch();
     markAllWritten();
     const int w = srcRect.width();
-    const uint32_t key = colorKey_;
+    const uint32_t key = src.colorKey_;
     for (int row = 0; row < srcRect.height(); ++row) {
-        const uint32_t* from =
-            pixels_.data() + static_cast<size_t>(srcRect.top + row) * width_ + srcRect.left;
+        const uint32_t* from = std::as_const(src).row(srcRect.top + row) + srcRect.left;
         uint32_t* to = pixels_.data() + static_cast<size_t>(y + row) * width_ + x;
         if (!keyed) {
             std::memmove(to, from, static_cast<size_t>(w) * sizeof(uint32_t));
@@ -383,7 +454,7 @@ SurfaceResult SoftwareSurface::blt(const Rect& dstRect, Surface& srcBase, const 
         src.settle();
         const uint32_t* stretched = src.stretchedRows(srcRect, dw);
         touch();
-        wait(WaitingCopy{&src, stretched, nullptr, dw, 0, dstRect.left, dstRect.top, dw, dh,
+        wait(WaitingCopy{&src, stretched, dw, -1, dstRect.left, dstRect.top, dw, dh,
                          srcRect.height(),
                          StretchStamp{src.serial_, src.version(), srcRect, dstRect}});
         return SURFACE_OK;

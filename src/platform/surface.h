@@ -180,7 +180,7 @@ class SoftwareSurface final : public Surface {
 
     // Grows with every possible change of the pixels or the colour key: writable access, lock,
     // drawing context, copies into the surface, restore, flip. What is derived from the pixels
-    // (the opaque runs, the stretched rows) is rebuilt when it no longer matches.
+    // (the packed rectangles, the stretched rows) is rebuilt when it no longer matches.
     uint64_t version() const { return shows_ != nullptr ? version_ + shows_->version_ : version_; }
 
     // The pattern that restore() leaves: visible junk, so a missing repaint shows.
@@ -197,15 +197,16 @@ class SoftwareSurface final : public Surface {
         bool operator==(const StretchStamp&) const = default;
     };
     // A copy into this surface that has been checked and answered but not yet carried out.
-    // The source's pixels, runs and stretched rows it reads stay as they are until it is done:
-    // any change of the source first carries out the copies waiting to read it.
+    // The source's pixels, packed rectangles and stretched rows it reads stay as they are until
+    // it is done: any change of the source first carries out the copies waiting to read it.
     struct WaitingCopy {
         SoftwareSurface* source;
-        // Source row sy of the copy (after stretching, for a stretched copy) and its runs.
+        // Source row sy of the copy (after stretching, for a stretched copy).
         const uint32_t* from;
-        const uint8_t* runs;  // null for an unkeyed copy
-        int fromPitch;        // in pixels
-        uint32_t key;
+        int fromPitch;  // in pixels
+        // A keyed copy: where the source's packed rectangle starts in its packed_, which may
+        // grow while the copy waits. -1 for an unkeyed copy.
+        int packed;
         // Destination rectangle; a stretched copy takes destination row dy from source row
         // dy * stretchedHeight / height, any other from row dy.
         int x, y, width, height;
@@ -252,7 +253,9 @@ class SoftwareSurface final : public Surface {
     }
     void wait(const WaitingCopy& copy);
     void forgetWaitingCopies();
-    const uint8_t* opaqueRuns();
+    int packedRect(const Rect& r);
+    size_t packedSlot(const Rect& r) const;
+    int packRect(const Rect& r);
     const uint32_t* stretchedRows(const Rect& srcRect, int dstWidth);
 
     int width_;
@@ -260,11 +263,20 @@ class SoftwareSurface final : public Surface {
     std::vector<uint32_t> pixels_;
     uint64_t version_ = 0;
 
-    // For keyed copies from this surface: for every pixel, the length of the run of pixels from
-    // it to the right, within its row, that are all key-coloured or all not (at most 255).
-    // A keyed copy then moves whole runs instead of testing pixel by pixel.
-    std::vector<uint8_t> runs_;
-    uint64_t runsVersion_ = UINT64_MAX;
+    // For keyed copies from this surface: each rectangle copied so far, packed as a keyed copy
+    // reads it. For each row of the rectangle, where its data starts; then, row by row, the
+    // number of opaque runs, and for each run its column and length (x << 16 | length) and its
+    // pixels. A copy reads nothing but what it writes, one rectangle after another in memory,
+    // and never tests a pixel for the key. packedIndex_ finds a rectangle's start (-1: a free
+    // slot; a power of two in size, at most three quarters full).
+    struct PackedSlot {
+        Rect rect;
+        int at;
+    };
+    std::vector<uint32_t> packed_;
+    std::vector<PackedSlot> packedIndex_;
+    int packedCount_ = 0;
+    uint64_t packedVersion_ = UINT64_MAX;
 
     // For stretched copies from this surface: the source rows stretched to the last destination
     // width, so that repeating the same stretch is one plain row copy per destination row.
