@@ -196,10 +196,10 @@ void SoftwareSurface::carryOut(const WaitingCopy& copy, int band) {
         }
         return;
     }
-    // Each row's opaque runs, with their pixels, one after another.
+    // Each row's opaque runs, with their pixels, one after another; the rows too.
     const uint32_t* rows = copy.source->packed_.data() + copy.packed;
+    const uint32_t* p = rows + rows[first - copy.y];
     for (int y = first; y < last; ++y) {
-        const uint32_t* p = rows + rows[y - copy.y];
         uint32_t* to = pixels_.data() + static_cast<size_t>(y) * width_ + copy.x;
         for (uint32_t runs = *p++; runs != 0; --runs) {
             const uint32_t run = *p++;
