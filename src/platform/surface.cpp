@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "platform/software_draw_context.h"
@@ -297,7 +298,9 @@ int SoftwareSurface::packedRect(const Rect& r) {
     }
     // At most twice the surface's own pixels, reserved whole at the first keyed copy: packing
     // more never allocates or moves what is packed (and pages are only taken when written).
-    const size_t budget = 2 * pixels_.size() + MIN_PACKED_BUDGET;
+    // Where a rectangle starts is an int.
+    const size_t budget = std::min(2 * pixels_.size() + MIN_PACKED_BUDGET,
+                                   static_cast<size_t>(std::numeric_limits<int>::max()));
     if (packedIndex_.empty()) {
         packed_.reserve(budget);
         packedIndex_.assign(FIRST_PACKED_SLOTS, PackedSlot{Rect{}, -1});
