@@ -15,8 +15,9 @@ namespace {
 // second-level cache while every copy into them is done.
 constexpr int BAND_ROWS = 32;
 constexpr int TILE_COLUMNS = 32;
-// A packed run keeps its column and length in 16 bits each.
-constexpr int MAX_PACKED_WIDTH = 0xFFFF;
+// A packed run is one word: its column in the high 16 bits, its length in the low 16.
+constexpr uint32_t RUN_LENGTH_BITS = 0xFFFF;
+constexpr int MAX_PACKED_WIDTH = static_cast<int>(RUN_LENGTH_BITS);
 // Packed rectangles may take twice the surface's own pixels and this many words more.
 constexpr size_t MIN_PACKED_BUDGET = size_t{1} << 16;
 // Room for the rectangles of a tile sheet of eight blocks in every size up to 192 pixels.
@@ -204,7 +205,7 @@ void SoftwareSurface::carryOut(const WaitingCopy& copy, int band) {
         uint32_t* to = pixels_.data() + static_cast<size_t>(y) * width_ + copy.x;
         for (uint32_t runs = *p++; runs != 0; --runs) {
             const uint32_t run = *p++;
-            const int length = static_cast<int>(run & 0xFFFFu);
+            const int length = static_cast<int>(run & RUN_LENGTH_BITS);
             copyRun(to + (run >> 16), p, length);
             p += length;
         }
@@ -397,8 +398,9 @@ SurfaceResult SoftwareSurface::bltFast(int x, int y, Surface& srcBase, const Rec
         return SURFACE_ERR_INVALIDRECT;
     }
     const bool keyed = (flags & BLTFAST_SRCCOLORKEY) != 0;
-    const int packed = keyed && &src.owner() != &owner() ? src.packedRect(srcRect) : -1;
-    if (&src.owner() != &owner() && (!keyed || packed >= 0)) {
+    const bool samePixels = &src.owner() == &owner();
+    const int packed = keyed && !samePixels ? src.packedRect(srcRect) : -1;
+    if (!samePixels && (!keyed || packed >= 0)) {
         const size_t at = static_cast<size_t>(srcRect.top) * src.width_ + srcRect.left;
         touch();
         wait(WaitingCopy{&src.owner(), src.data() + at, src.width_, packed, x, y, dstRect.width(),

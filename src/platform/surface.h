@@ -201,11 +201,11 @@ class SoftwareSurface final : public Surface {
     // it is done: any change of the source first carries out the copies waiting to read it.
     struct WaitingCopy {
         SoftwareSurface* source;
-        // Source row sy of the copy (after stretching, for a stretched copy).
+        // Source row sy of an unkeyed copy (after stretching, for a stretched copy).
         const uint32_t* from;
         int fromPitch;  // in pixels
-        // A keyed copy: where the source's packed rectangle starts in its packed_, which may
-        // grow while the copy waits. -1 for an unkeyed copy.
+        // A keyed copy reads the source's packed rectangle instead: where it starts in packed_,
+        // which may grow while the copy waits. -1 for an unkeyed copy.
         int packed;
         // Destination rectangle; a stretched copy takes destination row dy from source row
         // dy * stretchedHeight / height, any other from row dy.
