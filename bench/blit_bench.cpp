@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace shardfall {
 namespace {

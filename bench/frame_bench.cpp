@@ -11,8 +11,8 @@
 
 #include "game/board.h"
 #include "game/game.h"
-#include "platform/headless_display_backend.h"
-#include "platform/surface.h"
+#include "host/headless/headless_display_backend.h"
+#include "gfx/surface.h"
 #include "bitmap_encoder.h"
 #include "render/display.h"
 #include "render/frame.h"

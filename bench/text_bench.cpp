@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/draw_context.h"
-#include "platform/scoped_draw.h"
-#include "platform/surface.h"
+#include "gfx/draw_context.h"
+#include "gfx/scoped_draw.h"
+#include "gfx/surface.h"
 
 namespace shardfall {
 namespace {

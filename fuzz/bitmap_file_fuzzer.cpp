@@ -6,8 +6,8 @@
 #include <cstring>
 #include <span>
 
-#include "platform/surface.h"
-#include "render/bitmap_file.h"
+#include "gfx/surface.h"
+#include "formats/bitmap_file.h"
 #include "render/display.h"
 #include "scratch_folder.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/run_stats.h"
-#include "platform/tick_clock.h"
+#include "sys/tick_clock.h"
 
 namespace shardfall {
 

@@ -1,6 +1,6 @@
 #include "app/replay_recording.h"
 
-#include "platform/window_events.h"
+#include "app/window_events.h"
 #include "replay/replay_file.h"
 
 namespace shardfall {

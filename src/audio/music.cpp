@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/audio_device.h"
-#include "platform/millisecond_clock.h"
-#include "platform/random.h"
+#include "sys/audio_device.h"
+#include "sys/millisecond_clock.h"
+#include "sys/random.h"
 
 namespace shardfall {
 

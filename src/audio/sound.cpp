@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/audio_device.h"
+#include "sys/audio_device.h"
 
 namespace shardfall {
 

@@ -1,7 +1,7 @@
 #include "game/game.h"
 
 #include "audio/sound.h"
-#include "platform/random.h"
+#include "sys/random.h"
 
 #include <new>
 

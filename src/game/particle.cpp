@@ -1,6 +1,6 @@
 #include "game/particle.h"
 
-#include "platform/random.h"
+#include "sys/random.h"
 
 namespace shardfall {
 

@@ -4,7 +4,7 @@
 #include <type_traits>
 
 #include "game/game.h"
-#include "platform/random.h"
+#include "sys/random.h"
 
 namespace shardfall {
 

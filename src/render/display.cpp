@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "game/game.h"
-#include "platform/atomic_file.h"
-#include "platform/display_backend.h"
-#include "platform/scoped_draw.h"
-#include "platform/surface.h"
-#include "render/bitmap_file.h"
+#include "sys/atomic_file.h"
+#include "gfx/display_backend.h"
+#include "gfx/scoped_draw.h"
+#include "gfx/surface.h"
+#include "formats/bitmap_file.h"
 #include "render/tile_sheet.h"
 
 namespace shardfall {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/millisecond_clock.h"
+#include "sys/millisecond_clock.h"
 
 namespace shardfall {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "game/game.h"
-#include "platform/scoped_draw.h"
+#include "gfx/scoped_draw.h"
 #include "render/display.h"
 #include "render/overlays.h"
 #include "render/well_drawing.h"

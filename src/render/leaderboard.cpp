@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "game/game.h"
-#include "platform/scoped_draw.h"
+#include "gfx/scoped_draw.h"
 #include "scores/high_score_table.h"
 
 namespace shardfall {

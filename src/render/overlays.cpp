@@ -5,7 +5,7 @@
 
 #include "game/board.h"
 #include "game/game.h"
-#include "platform/scoped_draw.h"
+#include "gfx/scoped_draw.h"
 #include "render/display.h"
 #include "render/leaderboard.h"
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 #include "render/display.h"
 
 namespace shardfall {

@@ -1,6 +1,6 @@
 #include "render/tile_sheet.h"
 
-#include "platform/draw_context.h"
+#include "gfx/draw_context.h"
 
 namespace shardfall {
 

@@ -1,7 +1,7 @@
 #include "render/well_drawing.h"
 
 #include "game/particle.h"
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace shardfall {
 

@@ -1,6 +1,6 @@
 #include "replay/replay_file.h"
 
-#include "platform/atomic_file.h"
+#include "sys/atomic_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,8 +6,8 @@
 #include <span>
 #include <utility>
 
-#include "platform/atomic_file.h"
-#include "platform/random.h"
+#include "sys/atomic_file.h"
+#include "sys/random.h"
 
 namespace shardfall {
 

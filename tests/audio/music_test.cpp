@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/random.h"
+#include "sys/random.h"
 #include "support/recording_audio_device.h"
 
 namespace shardfall {

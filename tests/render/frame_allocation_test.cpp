@@ -2,7 +2,7 @@
 
 #include "game/board.h"
 #include "game/game.h"
-#include "platform/headless_display_backend.h"
+#include "host/headless/headless_display_backend.h"
 #include "render/display.h"
 #include "render/frame.h"
 #include "support/allocation_counter.h"

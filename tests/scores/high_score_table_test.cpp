@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/random.h"
+#include "sys/random.h"
 #include "support/temp_folder.h"
 
 namespace shardfall {

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/atomic_file.h"
-#include "platform/random.h"
+#include "sys/atomic_file.h"
+#include "sys/random.h"
 #include "scores/high_score_table.h"
 #include "support/temp_folder.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio_device.h"
+#include "sys/audio_device.h"
 
 namespace shardfall::testing {
 

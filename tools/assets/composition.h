@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dice.h"
-#include "score.h"
+#include "formats/midi_score.h"
 
 namespace shardfall {
 

@@ -9,10 +9,10 @@
 #include "background.h"
 #include "bitmap_encoder.h"
 #include "effects.h"
-#include "midi_file.h"
+#include "formats/midi_file.h"
 #include "synth.h"
 #include "tunes.h"
-#include "wave_file.h"
+#include "wave_writer.h"
 
 namespace {
 

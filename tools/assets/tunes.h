@@ -2,7 +2,7 @@
 // F major waltz, a mysterious D minor nocturne and a bright G major pop tune.
 #pragma once
 
-#include "score.h"
+#include "formats/midi_score.h"
 
 namespace shardfall {
 

@@ -19,10 +19,10 @@
 
 #include "game/board.h"
 #include "game/game.h"
-#include "platform/headless_display_backend.h"
+#include "host/headless/headless_display_backend.h"
 #include "png_writer.h"
-#include "platform/random.h"
-#include "platform/surface.h"
+#include "sys/random.h"
+#include "gfx/surface.h"
 #include "bitmap_encoder.h"
 #include "render/display.h"
 #include "render/frame.h"

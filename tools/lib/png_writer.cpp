@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace shardfall {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 #include "png_writer.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION

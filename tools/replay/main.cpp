@@ -23,7 +23,7 @@
 #include "coverage.h"
 #include "game/game.h"
 #include "game/state_digest.h"
-#include "platform/surface.h"
+#include "gfx/surface.h"
 #include "png_writer.h"
 #include "replay/replay_file.h"
 #include "scores/high_score_table.h"

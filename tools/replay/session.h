@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/headless_display_backend.h"
+#include "host/headless/headless_display_backend.h"
 #include "render/display.h"
 #include "render/screen_scramble.h"
 #include "replay/replay_file.h"

@@ -14,10 +14,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/event_loop.h"
-#include "platform/sdl/sdl_clock.h"
-#include "platform/sdl/sdl_display_backend.h"
-#include "platform/tick_clock.h"
+#include "host/sdl/event_loop.h"
+#include "host/sdl/sdl_clock.h"
+#include "host/sdl/sdl_display_backend.h"
+#include "sys/tick_clock.h"
 
 namespace shardfall {
 namespace {

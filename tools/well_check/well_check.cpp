@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/draw_context.h"
-#include "platform/scoped_draw.h"
-#include "platform/surface.h"
+#include "gfx/draw_context.h"
+#include "gfx/scoped_draw.h"
+#include "gfx/surface.h"
 #include "render/tile_sheet.h"
 
 using namespace shardfall;

@@ -1,0 +1,20 @@
+// The game's sound on SDL2_mixer: WAV effects on one channel of their own, so that a new effect
+// cuts off the one still playing, and MIDI music rendered by FluidSynth with a General MIDI
+// soundfont, opened, played and closed under an alias. The mix is made in floating point and a
+// peak limiter keeps it under full scale, so that even a dense song never clips. A music file
+// that cannot play is named on stderr with the reason, once.
+#pragma once
+
+#include <memory>
+
+#include "sys/audio_device.h"
+
+namespace shardfall {
+
+// Opens the host's audio output. Returns null, after one line on stderr that says why, when
+// there is none; the game then runs silent. The music thread never ends, so the program should
+// keep the device for the life of the process rather than destroy it while the thread may
+// still call it.
+std::unique_ptr<AudioDevice> openSdlAudioDevice();
+
+}  // namespace shardfall

@@ -1,0 +1,46 @@
+// The game on Windows: a pop-up window that DirectDraw takes over for the whole screen, its
+// message loop, winmm's sound, and the game program of app/game_program, which builds the
+// game's global objects and runs it (see there for --record and SHARDFALL_STATS). A console
+// program, so that its messages reach whoever started it.
+#include <memory>
+
+#include "app/game_program.h"
+#include "sys/audio_device.h"
+#include "host/win32/win32_platform.h"
+
+namespace shardfall {
+namespace {
+
+class WindowsHost final : public ProgramHost {
+  public:
+    DisplayBackend& displayBackend() override { return window_.displayBackend(); }
+    std::unique_ptr<AudioDevice> openAudio() override { return openWinmmAudioDevice(); }
+
+    int runLoop(const WindowEvents& events, TickClock& clock,
+                const std::function<void()>& windowGone) override {
+        return window_.runMessageLoop(events, clock, windowGone);
+    }
+
+    TickClock::Duration now() const override { return performanceCounterTime(); }
+    RunStats::CpuTimes cpuTimes() const override {
+        const ProcessCpuTimes times = processCpuTimes();
+        return {times.process, times.thread};
+    }
+    RunStats::Duration processAge() const override { return processAgeNow(); }
+
+    RunStats::Presentation presentation(const TickClock& clock) const override {
+        const FlipStats& flips = window_.flipStats();
+        return {flips.shown, flips.leftOut, flips.flipping, clock.restarts(), flips.firstShownAt};
+    }
+
+  private:
+    GameWindow window_;
+};
+
+}  // namespace
+}  // namespace shardfall
+
+int main(int argc, char** argv) {
+    shardfall::WindowsHost host;
+    return shardfall::gameMain(argc, argv, host);
+}

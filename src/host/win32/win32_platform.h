@@ -1,0 +1,70 @@
+// The game's window system on Windows: one pop-up window that DirectDraw takes over for the
+// whole screen, its message loop on the 100 Hz schedule, winmm's sound and the clocks. This
+// header is all the program sees of it; <windows.h> stays inside host/win32.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "sys/tick_clock.h"
+
+namespace shardfall {
+
+class AudioDevice;
+class DisplayBackend;
+struct WindowEvents;
+
+// What flipping has done, for the run statistics.
+struct FlipStats {
+    using Duration = std::chrono::nanoseconds;
+    uint64_t shown = 0;
+    // Flips that could not be done at once and were left out.
+    uint64_t leftOut = 0;
+    Duration flipping{};
+    // When the first flip succeeded (performance counter time), zero before.
+    Duration firstShownAt{};
+};
+
+class GameWindow {
+  public:
+    // Registers the window class, creates the window and shows it.
+    GameWindow();
+    ~GameWindow();
+    GameWindow(const GameWindow&) = delete;
+    GameWindow& operator=(const GameWindow&) = delete;
+
+    // DirectDraw on this window.
+    DisplayBackend& displayBackend();
+    const FlipStats& flipStats() const;
+
+    // The message loop: messages first, then a tick whenever the clock has one due (a frame
+    // only while the window is active), waiting in between without spinning. windowGone runs
+    // when the window is destroyed. Returns the quit message's exit code.
+    int runMessageLoop(const WindowEvents& events, TickClock& clock,
+                       const std::function<void()>& windowGone);
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Effects through PlaySound, music through the MCI sequencer. Without an output device for
+// either it says so in one line on stderr; with none at all it returns null.
+std::unique_ptr<AudioDevice> openWinmmAudioDevice();
+
+// The performance counter as a monotonic time.
+TickClock::Duration performanceCounterTime();
+
+// CPU seconds, user and system, of the whole process and of the calling thread.
+struct ProcessCpuTimes {
+    double process = 0;
+    double thread = 0;
+};
+ProcessCpuTimes processCpuTimes();
+
+// How long ago this process was created.
+std::chrono::nanoseconds processAgeNow();
+
+}  // namespace shardfall

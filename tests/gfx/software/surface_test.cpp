@@ -1,0 +1,304 @@
+#include "gfx/surface.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "gfx/draw_context.h"
+
+namespace shardfall {
+namespace {
+
+void fill(SoftwareSurface& s, uint32_t rgb) {
+    for (int y = 0; y < s.height(); ++y) {
+        for (int x = 0; x < s.width(); ++x) {
+            s.setPixel(x, y, rgb);
+        }
+    }
+}
+
+std::vector<uint32_t> pixels(const SoftwareSurface& s) {
+    std::vector<uint32_t> all;
+    for (int y = 0; y < s.height(); ++y) {
+        all.insert(all.end(), s.row(y), s.row(y) + s.width());
+    }
+    return all;
+}
+
+// Every pixel tells where it came from: x in the high half, y in the low half, never 0.
+void encodeCoordinates(SoftwareSurface& s) {
+    for (int y = 0; y < s.height(); ++y) {
+        for (int x = 0; x < s.width(); ++x) {
+            s.setPixel(x, y, (static_cast<uint32_t>(x + 1) << 12) | static_cast<uint32_t>(y + 1));
+        }
+    }
+}
+
+TEST(Surface, CopyOnePixelOutsideTheDestinationDrawsNothing) {
+    SoftwareSurface src(4, 4);
+    fill(src, 0x123456);
+    const Rect all{0, 0, 4, 4};
+    for (auto [x, y] : std::vector<std::pair<int, int>>{{7, 0}, {-1, 0}, {0, 7}, {0, -1}, {7, 7}}) {
+        SoftwareSurface dst(10, 10);
+        EXPECT_EQ(dst.bltFast(x, y, src, all, BLTFAST_WAIT), SURFACE_ERR_INVALIDRECT)
+            << x << "," << y;
+        EXPECT_EQ(dst.blt(Rect{x, y, x + 4, y + 4}, src, &all, BLT_ROP), SURFACE_ERR_INVALIDRECT);
+        EXPECT_EQ(pixels(dst), std::vector<uint32_t>(100, 0u)) << x << "," << y;
+    }
+    // Touching the far edges is still inside.
+    SoftwareSurface dst(10, 10);
+    EXPECT_EQ(dst.bltFast(6, 6, src, all, BLTFAST_WAIT), SURFACE_OK);
+    EXPECT_EQ(dst.pixel(9, 9), 0x123456u);
+    EXPECT_EQ(dst.pixel(5, 5), 0u);
+}
+
+TEST(Surface, KeyedCopiesLeaveOutKeyPixelsUnkeyedCopiesCopyThem) {
+    SoftwareSurface src(2, 1);
+    src.setPixel(0, 0, 0x000000);
+    src.setPixel(1, 0, 0x00FF00);
+    const Rect all{0, 0, 2, 1};
+
+    SoftwareSurface dst(2, 1);
+    fill(dst, 0xABCDEF);
+    dst.bltFast(0, 0, src, all, BLTFAST_SRCCOLORKEY | BLTFAST_WAIT);
+    EXPECT_EQ(dst.pixel(0, 0), 0xABCDEFu);
+    EXPECT_EQ(dst.pixel(1, 0), 0x00FF00u);
+
+    fill(dst, 0xABCDEF);
+    dst.bltFast(0, 0, src, all, BLTFAST_WAIT);
+    EXPECT_EQ(dst.pixel(0, 0), 0u);
+    EXPECT_EQ(dst.pixel(1, 0), 0x00FF00u);
+
+    // Long rows of mixed runs, from every starting column in the source.
+    SoftwareSurface wide(150, 1);
+    for (int x = 0; x < 150; ++x) {
+        wide.setPixel(x, 0, (x * 7 % 11 < 4 || (x > 60 && x < 130)) ? 0u : 0x010000u * x + 1);
+    }
+    for (int left = 0; left < 20; ++left) {
+        SoftwareSurface to(140, 1);
+        fill(to, 0xABCDEF);
+        ASSERT_EQ(to.bltFast(5, 0, wide, Rect{left, 0, left + 130, 1}, BLTFAST_SRCCOLORKEY),
+                  SURFACE_OK);
+        int wrong = 0;
+        for (int x = 0; x < 140; ++x) {
+            const uint32_t from = x >= 5 && x < 135 ? wide.pixel(left + x - 5, 0) : 0u;
+            wrong += to.pixel(x, 0) != (from == 0 ? 0xABCDEFu : from);
+        }
+        EXPECT_EQ(wrong, 0) << "from column " << left;
+    }
+
+    // The key is the surface's, not always black.
+    src.setColorKey(0x00FF00);
+    fill(dst, 0xABCDEF);
+    dst.bltFast(0, 0, src, all, BLTFAST_SRCCOLORKEY);
+    EXPECT_EQ(dst.pixel(0, 0), 0u);
+    EXPECT_EQ(dst.pixel(1, 0), 0xABCDEFu);
+}
+
+TEST(Surface, EmptyInvertedOrOutsideRectanglesDrawNothing) {
+    SoftwareSurface src(8, 8);
+    fill(src, 0x111111);
+    SoftwareSurface dst(16, 16);
+    const Rect all{0, 0, 8, 8};
+    EXPECT_NE(dst.blt(Rect{5, 5, 5, 9}, src, &all, BLT_ROP), SURFACE_OK);
+    EXPECT_NE(dst.blt(Rect{5, 5, 9, 5}, src, &all, BLT_ROP), SURFACE_OK);
+    EXPECT_NE(dst.blt(Rect{9, 5, 5, 9}, src, &all, BLT_ROP), SURFACE_OK);
+    EXPECT_NE(dst.blt(Rect{5, 9, 9, 5}, src, nullptr, BLT_ROP | BLT_KEYSRC), SURFACE_OK);
+    // A source rectangle reaching past its surface, or empty, draws nothing either.
+    const Rect past{4, 4, 9, 8};
+    const Rect empty{2, 2, 2, 2};
+    EXPECT_NE(dst.blt(Rect{0, 0, 16, 16}, src, &past, BLT_ROP), SURFACE_OK);
+    EXPECT_NE(dst.bltFast(0, 0, src, past, BLTFAST_WAIT), SURFACE_OK);
+    EXPECT_NE(dst.bltFast(0, 0, src, empty, BLTFAST_WAIT), SURFACE_OK);
+    EXPECT_NE(dst.bltFast(0, 0, src, Rect{-1, 0, 3, 3}, BLTFAST_WAIT), SURFACE_OK);
+    EXPECT_EQ(pixels(dst), std::vector<uint32_t>(256, 0u));
+}
+
+// Keyed copies of thousands of rectangles of one source: more than its index first holds, and
+// large ones past what it packs at all, which are copied at once instead. Then all of them
+// again after the source changes. Each copy leaves the pixels just around it alone.
+TEST(Surface, KeyedCopiesOfManyRectanglesFromOneSource) {
+    SoftwareSurface src(64, 48);
+    const auto paint = [&](uint32_t salt) {
+        encodeCoordinates(src);
+        for (int y = 0; y < 48; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                if ((x * x + 3 * y + salt) % 7 < 3) {
+                    src.setPixel(x, y, 0);
+                }
+            }
+        }
+    };
+    std::vector<Rect> rects;
+    for (int top = 0; top < 44; ++top) {
+        for (int left = 0; left < 60; ++left) {
+            rects.push_back(Rect{left, top, left + 1 + (left + top) % 4, top + 1 + left * top % 5});
+        }
+    }
+    for (int i = 0; i < 30; ++i) {
+        rects.push_back(Rect{i % 6, i / 6, 64 - i % 4, 48 - i % 3});
+    }
+    SoftwareSurface marker(66, 50);
+    fill(marker, 0x777777);
+    SoftwareSurface dst(66, 50);
+    for (uint32_t salt = 0; salt < 2; ++salt) {
+        paint(salt);
+        int wrong = 0;
+        for (const Rect& r : rects) {
+            ASSERT_EQ(dst.bltFast(0, 0, marker, Rect{0, 0, 66, 50}, BLTFAST_WAIT), SURFACE_OK);
+            ASSERT_EQ(dst.bltFast(1, 1, src, r, BLTFAST_SRCCOLORKEY), SURFACE_OK);
+            for (int y = 0; y <= r.height() + 1; ++y) {
+                for (int x = 0; x <= r.width() + 1; ++x) {
+                    const bool inside = x >= 1 && y >= 1 && x <= r.width() && y <= r.height();
+                    const uint32_t from = inside ? src.pixel(r.left + x - 1, r.top + y - 1) : 0u;
+                    wrong += dst.pixel(x, y) != (from == 0 ? 0x777777u : from);
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "painting " << salt;
+    }
+}
+
+// Keyed and stretched copies keep what they derive from a source between copies; every kind of
+// write to the source must show in the next copy. Each write turns pixels opaque that were key
+// before, or the other way round, within the copied part.
+TEST(Surface, CopiesFollowEveryWriteToTheirSource) {
+    const Rect part{1, 1, 9, 7};
+    const std::vector<std::pair<const char*, std::function<void(SoftwareSurface&)>>> writes = {
+        {"setPixel", [](SoftwareSurface& s) { s.setPixel(2, 3, 0); }},
+        {"row", [](SoftwareSurface& s) { std::fill(s.row(4) + 1, s.row(4) + 8, 0x0A0B0Cu); }},
+        {"lock",
+         [](SoftwareSurface& s) {
+             LockedPixels locked;
+             ASSERT_EQ(s.lock(locked), SURFACE_OK);
+             std::memset(locked.bits + 2 * locked.pitch, 0, 24);
+             s.unlock();
+         }},
+        {"drawing context",
+         [](SoftwareSurface& s) {
+             DrawContext* dc = s.getDC();
+             ASSERT_NE(dc, nullptr);
+             dc->fillRect(Rect{3, 1, 6, 6}, 0x00DDEE);
+             s.releaseDC(dc);
+         }},
+        {"copy into it",
+         [](SoftwareSurface& s) {
+             SoftwareSurface black(3, 3);
+             s.bltFast(5, 2, black, Rect{0, 0, 3, 3}, BLTFAST_NOCOLORKEY);
+         }},
+        {"stretch into it",
+         [](SoftwareSurface& s) {
+             SoftwareSurface one(1, 1);
+             one.setPixel(0, 0, 0x445566);
+             s.blt(Rect{1, 1, 8, 3}, one, nullptr, BLT_ROP);
+         }},
+        {"restore",
+         [](SoftwareSurface& s) {
+             s.markLost();
+             s.restore();
+         }},
+        {"colour key", [](SoftwareSurface& s) { s.setColorKey(s.pixel(5, 4)); }},
+    };
+    for (const auto& [name, write] : writes) {
+        // Stripes of key and colour, so the copied part has runs of both.
+        SoftwareSurface src(10, 8);
+        encodeCoordinates(src);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = y % 3; x < 10; x += 3) {
+                src.setPixel(x, y, 0);
+            }
+        }
+        SoftwareSurface keyed(8, 6);
+        SoftwareSurface stretched(20, 15);
+        // The second pass writes while the copies wait to be done: they copy what was there.
+        for (int pass = 0; pass < 3; ++pass) {
+            const std::vector<uint32_t> was = pixels(src);
+            const uint32_t key = src.colorKey();
+            const auto at = [&](int x, int y) { return was[static_cast<size_t>(y) * 10 + x]; };
+            fill(keyed, 0x777777);
+            ASSERT_EQ(stretched.blt(Rect{0, 0, 20, 15}, src, &part, BLT_ROP), SURFACE_OK);
+            ASSERT_EQ(keyed.bltFast(0, 0, src, part, BLTFAST_SRCCOLORKEY), SURFACE_OK);
+            if (pass == 1) {
+                write(src);
+            }
+            int wrong = 0;
+            for (int y = 0; y < 6; ++y) {
+                for (int x = 0; x < 8; ++x) {
+                    const uint32_t s = at(part.left + x, part.top + y);
+                    wrong += keyed.pixel(x, y) != (s == key ? 0x777777u : s);
+                }
+            }
+            for (int y = 0; y < 15; ++y) {
+                for (int x = 0; x < 20; ++x) {
+                    wrong +=
+                        stretched.pixel(x, y) != at(part.left + x * 8 / 20, part.top + y * 6 / 15);
+                }
+            }
+            EXPECT_EQ(wrong, 0) << name << ", pass " << pass;
+        }
+    }
+}
+
+// A flip hands the back buffer's frame over without copying it: the primary shows those pixels
+// until it is written itself, copies from it read the frame as it was when they were made, and
+// the presenter hears of exactly the tiles that may differ from the frame it had before.
+TEST(Surface, PrimaryShowsTheFlippedFrameUntilItIsWrittenItself) {
+    struct Recorder final : FramePresenter {
+        void present(const LockedPixels&) override { changed = -1; }
+        void presentChanges(const LockedPixels& front, const FrameChanges& changes) override {
+            first = *reinterpret_cast<const uint32_t*>(front.bits);
+            tiles = changes.columns * changes.rows;
+            changed = static_cast<int>(std::count(changes.changed, changes.changed + tiles, 1));
+        }
+        uint32_t first = 0;
+        int tiles = 0;
+        int changed = 0;
+    } presenter;
+    auto primary = SoftwareSurface::createPrimary(64, 32);
+    primary->setPresenter(&presenter);
+    auto& back = static_cast<SoftwareSurface&>(*primary->attachedBackBuffer());
+    SoftwareSurface picture(8, 4);
+    encodeCoordinates(picture);
+    const auto drawFrame = [&] { back.blt(Rect{0, 0, 64, 32}, picture, nullptr, BLT_ROP); };
+
+    drawFrame();
+    ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+    const std::vector<uint32_t> frame = pixels(back);
+    EXPECT_EQ(pixels(*primary), frame);
+    EXPECT_EQ(presenter.first, frame[0]);
+    EXPECT_GT(presenter.tiles, 1);
+    EXPECT_EQ(presenter.changed, presenter.tiles) << "the first frame is new everywhere";
+    drawFrame();
+    ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+    EXPECT_EQ(presenter.changed, 0) << "the same stretch again";
+
+    // The primary copied onto its back buffer, as the scramble does, is the frame itself.
+    ASSERT_EQ(back.bltFast(0, 0, *primary, Rect{0, 0, 64, 32}, BLTFAST_WAIT), SURFACE_OK);
+    EXPECT_EQ(pixels(back), frame);
+    // A copy of the shown frame made before the next frame is drawn keeps the shown frame.
+    SoftwareSurface kept(64, 32);
+    ASSERT_EQ(kept.bltFast(0, 0, *primary, Rect{0, 0, 64, 32}, BLTFAST_WAIT), SURFACE_OK);
+    fill(back, 0x0000FF);
+    EXPECT_EQ(pixels(kept), frame);
+
+    // Written itself, the primary keeps the frame it showed plus the write; the back buffer
+    // is left alone, and the next flip shows the back buffer again, whole.
+    drawFrame();
+    ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+    const uint64_t before = primary->version();
+    primary->setPixel(3, 2, 0xABCDEF);
+    EXPECT_GT(primary->version(), before);
+    std::vector<uint32_t> written = frame;
+    written[2 * 64 + 3] = 0xABCDEF;
+    EXPECT_EQ(pixels(*primary), written);
+    EXPECT_EQ(pixels(back), frame);
+    ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+    EXPECT_EQ(pixels(*primary), frame);
+    EXPECT_EQ(presenter.changed, presenter.tiles);
+}
+
+}  // namespace
+}  // namespace shardfall

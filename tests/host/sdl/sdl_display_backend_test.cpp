@@ -1,0 +1,249 @@
+#include "host/sdl/sdl_display_backend.h"
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace shardfall {
+namespace {
+
+// The window without a screen: SDL's dummy video driver, whatever the environment says.
+class SdlDisplayBackendTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    }
+    void TearDown() override { SDL_ResetHints(); }
+
+    // The game's window, found the way the window system knows it: by its title.
+    static SDL_Window* gameWindow() {
+        for (Uint32 id = 1; id < 1000; ++id) {
+            SDL_Window* window = SDL_GetWindowFromID(id);
+            if (window != nullptr &&
+                std::strcmp(SDL_GetWindowTitle(window), "DirectDraw Application") == 0) {
+                return window;
+            }
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(SdlDisplayBackendTest, OpensAWindowOverTheWholeDesktop) {
+    SdlDisplayBackend backend;
+    ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
+    ASSERT_EQ(backend.takeScreen(), SURFACE_OK);
+    // Without a window system the backend activates the window itself.
+    SDL_Event event;
+    bool focused = false;
+    while (SDL_PollEvent(&event) != 0) {
+        focused = focused || (event.type == SDL_WINDOWEVENT &&
+                              event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED);
+    }
+    EXPECT_TRUE(focused);
+    SDL_DisplayMode desktop{};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    EXPECT_EQ(backend.screenWidth(), desktop.w);
+    EXPECT_EQ(backend.screenHeight(), desktop.h);
+
+    SDL_Window* window = gameWindow();
+    ASSERT_NE(window, nullptr);
+    const Uint32 flags = SDL_GetWindowFlags(window);
+    EXPECT_EQ(flags & SDL_WINDOW_FULLSCREEN_DESKTOP, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    EXPECT_NE(flags & SDL_WINDOW_BORDERLESS, 0u);
+
+    std::unique_ptr<Surface> offscreen;
+    ASSERT_EQ(backend.createOffscreenSurface(60, 40, offscreen), SURFACE_OK);
+    EXPECT_EQ(offscreen->width(), 60);
+    EXPECT_EQ(offscreen->height(), 40);
+    EXPECT_EQ(offscreen->attachedBackBuffer(), nullptr);
+    EXPECT_NE(backend.createOffscreenSurface(0, 40, offscreen), SURFACE_OK);
+
+    backend.destroyWindow();
+    EXPECT_EQ(gameWindow(), nullptr);
+}
+
+// What is on the screen now, as 0x00RRGGBB words, whichever way it got there.
+std::vector<uint32_t> shownPixels(SDL_Window* window, int w, int h) {
+    std::vector<uint32_t> shown(static_cast<size_t>(w) * h);
+    if (SDL_Renderer* renderer = SDL_GetRenderer(window)) {
+        const SDL_Rect area{0, 0, w, h};
+        EXPECT_EQ(
+            SDL_RenderReadPixels(renderer, &area, SDL_PIXELFORMAT_RGB888, shown.data(), w * 4), 0)
+            << SDL_GetError();
+    } else {
+        SDL_Surface* surface = SDL_GetWindowSurface(window);
+        EXPECT_NE(surface, nullptr);
+        if (surface != nullptr) {
+            SDL_ConvertPixels(w, h, surface->format->format, surface->pixels, surface->pitch,
+                              SDL_PIXELFORMAT_RGB888, shown.data(), w * 4);
+        }
+    }
+    for (uint32_t& pixel : shown) {
+        pixel &= 0xFFFFFFu;
+    }
+    return shown;
+}
+
+TEST_F(SdlDisplayBackendTest, FlipShowsTheBackBufferWithItsColoursIntactOnEitherPath) {
+    using Path = SdlDisplayBackend::PresentPath;
+    for (const Path path : {Path::WindowSurface, Path::Renderer}) {
+        SCOPED_TRACE(path == Path::Renderer ? "renderer" : "window surface");
+        SdlDisplayBackend backend(std::chrono::seconds(1), path);
+        ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
+        EXPECT_EQ(backend.presentPath(), path);
+        std::unique_ptr<Surface> primary;
+        ASSERT_EQ(backend.createPrimarySurface(primary), SURFACE_OK);
+        const int w = backend.screenWidth();
+        const int h = backend.screenHeight();
+        ASSERT_EQ(primary->width(), w);
+        ASSERT_EQ(primary->height(), h);
+
+        auto* back = static_cast<SoftwareSurface*>(primary->attachedBackBuffer());
+        ASSERT_NE(back, nullptr);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                back->setPixel(x, y, x < w / 2 ? 0x00FF0000u : 0x000080FFu);
+            }
+        }
+        back->setPixel(w - 1, h - 1, 0x00123456u);
+        ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+        EXPECT_EQ(backend.presentStats().shown, 1u);
+        EXPECT_EQ(backend.presentStats().leftOut, 0u);
+        EXPECT_NE(backend.presentStats().firstShownAt.count(), 0);
+
+        const std::vector<uint32_t> shown = shownPixels(gameWindow(), w, h);
+        EXPECT_EQ(shown[0], 0xFF0000u);
+        EXPECT_EQ(shown[static_cast<size_t>(h / 2) * w + w - 2], 0x0080FFu);
+        EXPECT_EQ(shown.back(), 0x123456u);
+        primary.reset();
+        backend.destroyWindow();
+    }
+}
+
+// A window surface of another size or pixel format takes the frame's top-left corner, each
+// pixel the same colour in the surface's own format.
+TEST(CopyFrameInto, ConvertsToTheSurfaceFormatAndCopiesWhatFits) {
+    const uint32_t frame[2 * 3] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu,
+                                   0x00FFFFFFu, 0x00102030u, 0x00000000u};
+    const LockedPixels pixels{reinterpret_cast<uint8_t*>(const_cast<uint32_t*>(frame)), 12, 3, 2};
+    for (const Uint32 format : {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_ARGB8888,
+                                SDL_PIXELFORMAT_BGR888, SDL_PIXELFORMAT_RGB24}) {
+        SCOPED_TRACE(SDL_GetPixelFormatName(format));
+        for (const auto& [w, h] : {std::pair{3, 2}, std::pair{2, 1}, std::pair{5, 4}}) {
+            SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, format);
+            ASSERT_NE(target, nullptr) << SDL_GetError();
+            SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 1, 2, 3));
+            copyFrameInto(pixels, target);
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    const uint32_t want = x < 3 && y < 2 ? frame[y * 3 + x] : 0x010203u;
+                    uint32_t pixel = 0;
+                    std::memcpy(&pixel,
+                                static_cast<uint8_t*>(target->pixels) + y * target->pitch +
+                                    x * target->format->BytesPerPixel,
+                                target->format->BytesPerPixel);
+                    Uint8 r = 0, g = 0, b = 0, a = 0;
+                    SDL_GetRGBA(pixel, target->format, &r, &g, &b, &a);
+                    EXPECT_EQ((uint32_t{r} << 16) | (uint32_t{g} << 8) | b, want)
+                        << w << "x" << h << " at " << x << "," << y;
+                    EXPECT_EQ(a, 255);
+                }
+            }
+            SDL_FreeSurface(target);
+        }
+    }
+}
+
+// A present longer than n budgets leaves out the next n flips, at most four, as busy flips
+// would be; the one after them is shown again. Nothing is shown once the window is closed.
+TEST_F(SdlDisplayBackendTest, FlipsAfterAnOverrunningPresentAreLeftOut) {
+    using namespace std::chrono_literals;
+    for (const auto& [budget, shown, leftOut, last] :
+         {std::tuple{SdlDisplayBackend::Duration(1s), 7u, 0u, 0x707070u},
+          std::tuple{SdlDisplayBackend::Duration(1ns), 2u, 5u, 0x606060u}}) {
+        SdlDisplayBackend backend(budget);
+        ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
+        std::unique_ptr<Surface> primary;
+        ASSERT_EQ(backend.createPrimarySurface(primary), SURFACE_OK);
+        auto* back = static_cast<SoftwareSurface*>(primary->attachedBackBuffer());
+        for (uint32_t i = 1; i <= 7; ++i) {
+            back->setPixel(0, 0, 0x101010u * i);
+            EXPECT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+        }
+        EXPECT_EQ(backend.presentStats().shown, shown);
+        EXPECT_EQ(backend.presentStats().leftOut, leftOut);
+        EXPECT_EQ(shownPixels(gameWindow(), 1, 1)[0], last);
+
+        backend.destroyWindow();
+        EXPECT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+        EXPECT_EQ(backend.presentStats().shown + backend.presentStats().leftOut, 7u);
+    }
+}
+
+// Frames of one picture stretched over the screen and a block in another place each time: after
+// the first, a present copies only the tiles that changed, and after frames left out the whole
+// frame again. Either way the window shows each frame that was shown exactly.
+TEST_F(SdlDisplayBackendTest, WindowShowsEachFrameExactlyWhenOnlyChangesAreCopied) {
+    using namespace std::chrono_literals;
+    for (const auto budget : {SdlDisplayBackend::Duration(1s), SdlDisplayBackend::Duration(1ns)}) {
+        SdlDisplayBackend backend(budget);
+        ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
+        std::unique_ptr<Surface> primary;
+        ASSERT_EQ(backend.createPrimarySurface(primary), SURFACE_OK);
+        const int w = backend.screenWidth();
+        const int h = backend.screenHeight();
+        SoftwareSurface picture(5, 3);
+        SoftwareSurface block(40, 30);
+        for (int i = 0; i < 15; ++i) {
+            picture.setPixel(i % 5, i / 5, 0x111111u * static_cast<uint32_t>(i + 1));
+        }
+        Surface& back = *primary->attachedBackBuffer();
+        for (int frame = 0; frame < 7; ++frame) {
+            ASSERT_EQ(back.blt(Rect{0, 0, w, h}, picture, nullptr, BLT_ROP), SURFACE_OK);
+            ASSERT_EQ(back.bltFast(frame * 90, frame * 70, block, Rect{0, 0, 40, 30}, 0),
+                      SURFACE_OK);
+            const uint64_t shownBefore = backend.presentStats().shown;
+            ASSERT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
+            if (backend.presentStats().shown == shownBefore) {
+                continue;
+            }
+            const auto& front = static_cast<const SoftwareSurface&>(*primary);
+            const std::vector<uint32_t> shown = shownPixels(gameWindow(), w, h);
+            int wrong = 0;
+            for (int y = 0; y < h; ++y) {
+                wrong += std::memcmp(front.row(y), &shown[static_cast<size_t>(y) * w], w * 4) != 0;
+            }
+            EXPECT_EQ(wrong, 0) << "rows wrong in frame " << frame;
+        }
+        if (budget < 1s) {
+            EXPECT_GT(backend.presentStats().leftOut, 0u);
+        }
+        primary.reset();
+        backend.destroyWindow();
+    }
+}
+
+TEST_F(SdlDisplayBackendTest, MessageWithoutAScreenGoesToStderrUnchanged) {
+    SdlDisplayBackend backend;
+    ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
+    backend.hideWindow();
+    EXPECT_EQ(SDL_GetWindowFlags(gameWindow()) & SDL_WINDOW_SHOWN, 0u);
+
+    testing::internal::CaptureStderr();
+    backend.showMessageBox("Программа прервана\nОшибка в DirectDrawCreate",
+                           "DirectDraw Application");
+    backend.showMessageBox("887601c2", nullptr);
+    const std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written,
+              "DirectDraw Application: Программа прервана\nОшибка в DirectDrawCreate\n"
+              "Error: 887601c2\n");
+}
+
+}  // namespace
+}  // namespace shardfall
