@@ -9,11 +9,12 @@
 #include <memory>
 #include <vector>
 
+#include "app/game_tick.h"
+#include "bitmap_encoder.h"
 #include "game/board.h"
 #include "game/game.h"
-#include "host/headless/headless_display_backend.h"
 #include "gfx/surface.h"
-#include "bitmap_encoder.h"
+#include "host/headless/headless_display_backend.h"
 #include "render/display.h"
 #include "render/frame.h"
 
@@ -33,7 +34,7 @@ class BusyFrame {
         std::filesystem::current_path(folder_);
         writeBackground();
         game_ = std::make_unique<Game>();
-        if (InitDisplay(display_, backend_, *game_) != 1) {
+        if (startDisplay(display_, backend_, *game_) != 1) {
             std::abort();
         }
         fillWell();
@@ -46,7 +47,7 @@ class BusyFrame {
         std::filesystem::remove_all(folder_);
     }
 
-    void render() { RunTick(display_, *game_); }
+    void render() { runTick(display_, *game_); }
 
   private:
     static void writeBackground() {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <span>
 
-#include "gfx/surface.h"
 #include "formats/bitmap_file.h"
+#include "gfx/surface.h"
 #include "render/display.h"
 #include "scratch_folder.h"
 

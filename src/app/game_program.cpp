@@ -1,6 +1,6 @@
 // The game's global objects are built here, in one translation unit, so their order is fixed:
-// the Game (whose table loads records.dat), then the music start-up that seeds the random
-// generator. The shapes are constants and exist before any of them. At exit they are destroyed
+// the Game (whose table loads records.dat), then the random generator's seed and the music
+// start-up. The shapes are constants and exist before any of them. At exit they are destroyed
 // in reverse, and the Game's table saves records.dat once more.
 #include "app/game_program.h"
 
@@ -11,21 +11,23 @@
 #include <optional>
 #include <thread>
 
+#include "app/game_tick.h"
 #include "app/replay_recording.h"
+#include "app/window_events.h"
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/keyboard.h"
 #include "game/state_digest.h"
-#include "sys/audio_device.h"
 #include "gfx/surface.h"
-#include "app/window_events.h"
 #include "render/display.h"
 #include "render/frame.h"
 #include "render/screen_scramble.h"
 #include "replay/replay_file.h"
 #include "scores/high_score_table.h"
+#include "sys/audio_device.h"
+#include "sys/millisecond_clock.h"
 
 namespace shardfall {
 namespace {
@@ -33,7 +35,7 @@ namespace {
 // Built before the generator is seeded, so a first default table takes its names from the
 // unseeded sequence.
 Game game;
-const uint32_t randomSeed = initMusic();
+const uint32_t randomSeed = seedGame(SystemMilliseconds());
 
 // The sound device lives as long as the process: the music thread never ends and may be using
 // it while static destruction runs.
@@ -52,11 +54,11 @@ WindowEvents gameEvents(const ProgramHost& host, Display& display, DisplayEffect
     WindowEvents events;
     events.onTick = [&host, &stats, &display] {
         if (!stats) {
-            RunTick(display, game);
+            runTick(display, game);
             return;
         }
         const TickClock::Duration begun = host.now();
-        RunTick(display, game);
+        runTick(display, game);
         stats->frameComposed(host.now() - begun);
     };
     events.onKeyDown = [&effects](uint32_t key) { onKeyDown(game, key, &effects); };
@@ -79,7 +81,7 @@ void reportStats(const ProgramHost& host, const RunStats& stats, const Display& 
 
 int run(ProgramHost& host, const char* recordPath) {
     Display display;
-    if (InitDisplay(display, host.displayBackend(), game) == 0) {
+    if (startDisplay(display, host.displayBackend(), game) == 0) {
         return 0;
     }
     ReplayRecorder recorder;

@@ -18,15 +18,8 @@ constexpr const char* MUSIC_ALIAS = "snd";
 
 }  // namespace
 
-uint32_t initMusic() {
-    const uint32_t seed = SystemMilliseconds();
-    initMusic(seed);
-    return seed;
-}
-
-void initMusic(uint32_t seed) {
+void initMusic() {
     musicChangeRequested.store(0, std::memory_order_relaxed);
-    seedRandom(seed);
     musicTrack.store(randomBelow(4), std::memory_order_relaxed);
 }
 

@@ -23,12 +23,10 @@ extern std::atomic<uint8_t> musicChangeRequested;
 constexpr int MUSIC_POLLS_PER_TRACK = 2510;
 constexpr std::chrono::milliseconds MUSIC_POLL_INTERVAL{100};
 
-// Runs during static construction, before the game's first random draw: clears the request,
-// seeds the calling thread's generator from the millisecond tick count, picks the first track.
-// Returns the seed, which a recorded game keeps.
-uint32_t initMusic();
-// The same with a given seed, as when a recorded game is played again.
-void initMusic(uint32_t seed);
+// Runs during static construction, right after the program has seeded the main thread's
+// generator and before the game's first random draw: clears the request and picks the first
+// track, the generator's first draw.
+void initMusic();
 
 // Blocks the calling thread for the given time; the production one sleeps for real.
 using MusicSleeper = std::function<void(std::chrono::milliseconds)>;

@@ -9,7 +9,7 @@
 namespace shardfall {
 
 class DisplayBackend {
-public:
+  public:
     virtual ~DisplayBackend() = default;
 
     // DirectDrawCreateEx, then SetCooperativeLevel for exclusive full screen.

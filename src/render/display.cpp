@@ -8,13 +8,12 @@
 #include <new>
 #include <vector>
 
-#include "game/game.h"
-#include "sys/atomic_file.h"
+#include "formats/bitmap_file.h"
 #include "gfx/display_backend.h"
 #include "gfx/scoped_draw.h"
 #include "gfx/surface.h"
-#include "formats/bitmap_file.h"
 #include "render/tile_sheet.h"
+#include "sys/atomic_file.h"
 
 namespace shardfall {
 
@@ -36,7 +35,7 @@ void paintTileSheet(Display& display) {
 
 }  // namespace
 
-int InitDisplay(Display& display, DisplayBackend& backend, Game& game) {
+int InitDisplay(Display& display, DisplayBackend& backend, const WellMaker& makeWell) {
     display.backend = &backend;
     display.primary = nullptr;
     display.backBuffer = nullptr;
@@ -56,7 +55,7 @@ int InitDisplay(Display& display, DisplayBackend& backend, Game& game) {
         FatalDisplayError(display, "CreateSurfaces");
         return 0;
     }
-    if (!ConfigureSurfaces(display, game)) {
+    if (!ConfigureSurfaces(display, makeWell)) {
         FatalDisplayError(display, "ConfigureSurfaces");
         return 0;
     }
@@ -109,18 +108,14 @@ void SetColorKeys(Display& display) {
     }
 }
 
-int ConfigureSurfaces(Display& display, Game& game) {
+int ConfigureSurfaces(Display& display, const WellMaker& makeWell) {
     if (!LoadBitmapFile(*display.background, BackgroundFileName)) {
         return 0;
     }
     ClearSurface(*display.fps);
     ClearSurface(*display.gameOver);
     paintTileSheet(display);
-    if (!game.createBoard()) {
-        return 0;
-    }
-    game.screen = display.screen;
-    return 1;
+    return makeWell(display.screen) ? 1 : 0;
 }
 
 int LoadBitmapFile(Surface& surface, const char* fileName) {

@@ -1,9 +1,10 @@
 // The screen the game owns: its size, the cell size that follows from it, the surfaces every
 // frame is composed from and the FPS counter, all in one Display that the program owns; and the
-// display start that makes the surfaces, loads the background and has the Game make its well.
+// display start that makes the surfaces, loads the background and has the program make the well.
 // A failed start ends with one message box naming the failed step.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "game/screen_geometry.h"
@@ -12,7 +13,6 @@
 namespace shardfall {
 
 class DisplayBackend;
-class Game;
 class Surface;
 
 struct Display {
@@ -41,12 +41,16 @@ struct Display {
 // The background picture, looked for in the working directory.
 extern const char* const BackgroundFileName;
 
+// What the display start calls last, with the new screen: the program makes the game's well
+// there. False when it could not, which fails the start.
+using WellMaker = std::function<bool(const ScreenGeometry& screen)>;
+
 // Takes the screen through the backend, makes the surfaces, loads the background, paints the
-// tile sheet and has the game make its well on the new screen. Returns 1, or 0 after the
-// failure has been shown and the window destroyed.
-int InitDisplay(Display& display, DisplayBackend& backend, Game& game);
+// tile sheet and has the well made on the new screen. Returns 1, or 0 after the failure has
+// been shown and the window destroyed.
+int InitDisplay(Display& display, DisplayBackend& backend, const WellMaker& makeWell);
 int CreateSurfaces(Display& display);
-int ConfigureSurfaces(Display& display, Game& game);
+int ConfigureSurfaces(Display& display, const WellMaker& makeWell);
 void SetColorKeys(Display& display);
 // Draws the picture of a bitmap file stretched onto the surface's top-left 256 × 256 pixels.
 // Returns 0 when the file cannot be opened or read or holds no picture that can be drawn;

@@ -39,11 +39,6 @@ void RenderFrame(Display& display, const Game& game) {
     display.primary->flip(FLIP_NOVSYNC_DONOTWAIT);
 }
 
-void RunTick(Display& display, Game& game) {
-    game.runFrame();
-    RenderFrame(display, game);
-}
-
 void DrawCreditLine(Display& display) {
     const ScopedDC dc(*display.backBuffer);
     if (!dc) {

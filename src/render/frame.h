@@ -15,8 +15,6 @@ static_assert(CREDIT_LINE_LENGTH == 19, "the credit line is 19 characters long")
 
 // Draws the game as it stands and flips it to the screen.
 void RenderFrame(Display& display, const Game& game);
-// One tick of the running program: the game advances a frame, then that frame is shown.
-void RunTick(Display& display, Game& game);
 
 // The game's part of a frame on the back buffer: the well and the debris while playing, then
 // the overlays.

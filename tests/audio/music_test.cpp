@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "sys/random.h"
 #include "support/recording_audio_device.h"
+#include "sys/random.h"
 
 namespace shardfall {
 namespace {

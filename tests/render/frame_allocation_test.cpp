@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/game_tick.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "host/headless/headless_display_backend.h"
@@ -21,7 +22,7 @@ TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
     auto game = std::make_unique<Game>();
     HeadlessDisplayBackend backend(1024, 768);
     Display display;
-    ASSERT_EQ(InitDisplay(display, backend, *game), 1);
+    ASSERT_EQ(startDisplay(display, backend, *game), 1);
 
     // A stack with four full rows under it, cleared into debris.
     Board& board = *game->board;
@@ -36,11 +37,11 @@ TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
 
     const auto countFrames = [&](int count) {
         for (int i = 0; i < 5; ++i) {
-            RunTick(display, *game);
+            runTick(display, *game);
         }
         testing::AllocationCounter counter;
         for (int i = 0; i < count; ++i) {
-            RunTick(display, *game);
+            runTick(display, *game);
         }
         return counter.count();
     };

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "sys/random.h"
 #include "support/temp_folder.h"
+#include "sys/random.h"
 
 namespace shardfall {
 namespace {

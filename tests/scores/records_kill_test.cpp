@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "sys/atomic_file.h"
-#include "sys/random.h"
 #include "scores/high_score_table.h"
 #include "support/temp_folder.h"
+#include "sys/atomic_file.h"
+#include "sys/random.h"
 
 namespace shardfall {
 namespace {

@@ -12,12 +12,12 @@
 #include "game/particle.h"
 #include "game/piece.h"
 #include "game/screen_geometry.h"
-#include "sys/random.h"
 #include "gfx/scoped_draw.h"
 #include "gfx/surface.h"
 #include "png_writer.h"
 #include "render/tile_sheet.h"
 #include "render/well_drawing.h"
+#include "sys/random.h"
 
 using namespace shardfall;
 

@@ -17,15 +17,16 @@
 #include <string>
 #include <vector>
 
+#include "app/game_tick.h"
+#include "bitmap_encoder.h"
 #include "game/board.h"
 #include "game/game.h"
+#include "gfx/surface.h"
 #include "host/headless/headless_display_backend.h"
 #include "png_writer.h"
-#include "sys/random.h"
-#include "gfx/surface.h"
-#include "bitmap_encoder.h"
 #include "render/display.h"
 #include "render/frame.h"
+#include "sys/random.h"
 
 namespace fs = std::filesystem;
 using namespace shardfall;
@@ -42,7 +43,7 @@ uint32_t tickClock() {
 void render(Display& display, Game& game, int frames = 1) {
     for (int i = 0; i < frames; ++i) {
         tickMilliseconds += 10;
-        RunTick(display, game);
+        runTick(display, game);
     }
 }
 
@@ -119,7 +120,7 @@ int run(const fs::path& output, int width, int height, bool half) {
     auto game = std::make_unique<Game>();
     HeadlessDisplayBackend backend(width, height);
     Display display;
-    if (InitDisplay(display, backend, *game) != 1) {
+    if (startDisplay(display, backend, *game) != 1) {
         for (const auto& box : backend.messageBoxes) {
             std::fprintf(stderr, "frame_dump: %s\n", box.text.c_str());
         }

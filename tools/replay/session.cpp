@@ -3,16 +3,17 @@
 #include <fstream>
 #include <vector>
 
+#include "app/game_tick.h"
 #include "audio/music.h"
 #include "bitmap_encoder.h"
 #include "game/game.h"
 #include "game/keyboard.h"
-#include "sys/audio_device.h"
 #include "gfx/surface.h"
 #include "render/display.h"
 #include "render/frame.h"
 #include "scores/high_score_table.h"
 #include "scratch_folder.h"
+#include "sys/audio_device.h"
 
 namespace fs = std::filesystem;
 
@@ -71,12 +72,12 @@ bool ReplaySession::start(const Replay& replay, std::string& error, bool firstSt
 
     // As at program start: the table loads records.dat, then the music start-up seeds.
     game_ = std::make_unique<Game>();
-    initMusic(replay.seed);
+    seedGame(replay.seed);
     setAudioDevice(&silence);
     tickMilliseconds = 0;
     display_.fpsCounter = FpsCounter(tickClock);
     backend_ = std::make_unique<HeadlessDisplayBackend>(replay.width, replay.height);
-    if (InitDisplay(display_, *backend_, *game_) != 1) {
+    if (startDisplay(display_, *backend_, *game_) != 1) {
         error = "the display did not start at " + std::to_string(replay.width) + "x" +
                 std::to_string(replay.height);
         game_.reset();
@@ -96,7 +97,7 @@ void ReplaySession::key(bool down, uint32_t key) {
 void ReplaySession::frame() {
     tickMilliseconds += 10;
     frames_ += 1;
-    RunTick(display_, *game_);
+    runTick(display_, *game_);
 }
 
 const SoftwareSurface& ReplaySession::screen() const {

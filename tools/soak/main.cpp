@@ -23,19 +23,20 @@
 #include <string_view>
 #include <vector>
 
+#include "app/game_tick.h"
 #include "bitmap_encoder.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/state_digest.h"
-#include "invariants.h"
-#include "sys/audio_device.h"
-#include "host/headless/headless_display_backend.h"
-#include "sys/random.h"
 #include "gfx/surface.h"
+#include "host/headless/headless_display_backend.h"
+#include "invariants.h"
 #include "player.h"
 #include "render/display.h"
 #include "render/frame.h"
 #include "render/screen_scramble.h"
+#include "sys/audio_device.h"
+#include "sys/random.h"
 
 namespace fs = std::filesystem;
 using namespace shardfall;
@@ -339,7 +340,7 @@ bool Soak::startGame() {
     seedRandom(options_.seed);
     setAudioDevice(&audio_);
     display_.fpsCounter = FpsCounter(tickClock);
-    if (InitDisplay(display_, backend_, *game_) != 1) {
+    if (startDisplay(display_, backend_, *game_) != 1) {
         std::fprintf(stderr, "soak: the display did not start\n");
         return false;
     }
@@ -359,7 +360,7 @@ void Soak::playFrame(GameProgress& progress, std::string& why) {
     const int64_t presentsBefore = presenter_.presents;
     audio_.clearsThisFrame = 0;
     tickMilliseconds += 10;
-    RunTick(display_, game);
+    runTick(display_, game);
     checkFrame(presentsBefore);
     check(checkProgress(progress, game, why), why);
 

@@ -3,13 +3,13 @@
 // the game's global objects and runs it (see there for --record and SHARDFALL_STATS).
 #include <memory>
 
-#include "host/sdl/event_loop.h"
 #include "app/game_program.h"
+#include "host/sdl/event_loop.h"
 #include "host/sdl/posix_process_times.h"
-#include "sys/audio_device.h"
 #include "host/sdl/sdl_audio_device.h"
 #include "host/sdl/sdl_clock.h"
 #include "host/sdl/sdl_display_backend.h"
+#include "sys/audio_device.h"
 
 namespace shardfall {
 namespace {

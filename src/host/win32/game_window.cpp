@@ -9,10 +9,10 @@
 
 #include <algorithm>
 
+#include "app/window_events.h"
 #include "host/win32/directdraw_backend.h"
 #include "host/win32/win32_platform.h"
 #include "host/win32/window_messages.h"
-#include "app/window_events.h"
 
 namespace shardfall {
 

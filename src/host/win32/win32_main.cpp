@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "app/game_program.h"
-#include "sys/audio_device.h"
 #include "host/win32/win32_platform.h"
+#include "sys/audio_device.h"
 
 namespace shardfall {
 namespace {

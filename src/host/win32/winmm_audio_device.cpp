@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "sys/audio_device.h"
 #include "host/win32/win32_platform.h"
+#include "sys/audio_device.h"
 
 namespace shardfall {
 

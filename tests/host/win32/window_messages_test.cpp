@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "host/win32/wide_text.h"
 #include "app/window_events.h"
+#include "host/win32/wide_text.h"
 
 namespace shardfall {
 namespace {
