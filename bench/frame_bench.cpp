@@ -58,7 +58,7 @@ class BusyFrame {
                     static_cast<uint32_t>((x << 16) | (y << 8) | ((x ^ y) & 0xFF));
             }
         }
-        const auto file = EncodeBitmapFile(pixels.data(), 256, 256);
+        const auto file = encodeBitmapFile(pixels.data(), 256, 256);
         std::ofstream("dx000.bmp", std::ios::binary)
             .write(reinterpret_cast<const char*>(file.data()),
                    static_cast<std::streamsize>(file.size()));

@@ -41,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int y = 0; y < SIDE; ++y) {
         std::memcpy(surface.row(y), untouched.pixels, sizeof untouched.pixels);
     }
-    const bool readable = ReadBitmapFile(std::span<const uint8_t>(data, size)).has_value();
+    const bool readable = readBitmapFile(std::span<const uint8_t>(data, size)).has_value();
     const int loaded = LoadBitmapFile(surface, BackgroundFileName);
 
     if (loaded != (readable ? 1 : 0)) {
-        fuzzing::fail("LoadBitmapFile disagrees with ReadBitmapFile");
+        fuzzing::fail("LoadBitmapFile disagrees with readBitmapFile");
     }
     for (int y = 0; y < SIDE; ++y) {
         const uint32_t* row = surface.row(y);

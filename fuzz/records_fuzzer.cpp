@@ -101,11 +101,11 @@ void showScores(HighScoreTable& table, const FinishedGame& game, const Board& bo
     if (!dc) {
         fuzzing::fail("no drawing context on a software surface");
     }
-    const TablePlacement placement{(surface.width() - TableWidth(board.cellSize)) / 2, y,
-                                   TableGlyphWidth(board.cellSize), 0.1};
+    const TablePlacement placement{(surface.width() - tableWidth(board.cellSize)) / 2, y,
+                                   tableGlyphWidth(board.cellSize), 0.1};
     const PendingEntry pending{board.score, game.name.c_str(), board.lines,
                                static_cast<int>(board.elapsedSeconds)};
-    DrawScoreTable(*dc, table, placement, pending);
+    drawScoreTable(*dc, table, placement, pending);
 }
 
 }  // namespace

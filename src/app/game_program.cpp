@@ -35,7 +35,7 @@ namespace {
 // Built before the generator is seeded, so a first default table takes its names from the
 // unseeded sequence.
 Game game;
-const uint32_t randomSeed = seedGame(SystemMilliseconds());
+const uint32_t randomSeed = seedGame(systemMilliseconds());
 
 // The sound device lives as long as the process: the music thread never ends and may be using
 // it while static destruction runs.

@@ -54,7 +54,7 @@ bool runMusicCycle(AudioDevice& device, const MusicSleeper& sleep) {
 
 void musicThread() {
     // This thread has its own generator, so its draws never disturb the game's pieces.
-    seedRandom(SystemMilliseconds());
+    seedRandom(systemMilliseconds());
     const MusicSleeper sleep = [](std::chrono::milliseconds interval) {
         std::this_thread::sleep_for(interval);
     };

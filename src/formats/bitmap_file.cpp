@@ -263,7 +263,7 @@ bool decode(const std::vector<uint8_t>& whole, const Layout& l, BackgroundPictur
 
 }  // namespace
 
-std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, std::string* why) {
+std::optional<BackgroundPicture> readBitmapFile(std::span<const uint8_t> file, std::string* why) {
     Layout l;
     PixelPlace place;
     if (!readHeaders(file, l, why) || !checkFormat(l, why) || !placePixels(file, l, place, why)) {
@@ -284,7 +284,7 @@ std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file, s
     return picture;
 }
 
-std::optional<BackgroundPicture> LoadBackgroundPicture(const char* fileName, std::FILE* messages) {
+std::optional<BackgroundPicture> loadBackgroundPicture(const char* fileName, std::FILE* messages) {
     std::string why;
     std::optional<BackgroundPicture> picture;
     // A pipe or a device in the picture's place is refused unopened: opening a pipe that has no
@@ -307,7 +307,7 @@ std::optional<BackgroundPicture> LoadBackgroundPicture(const char* fileName, std
             if (read.status != FileReadStatus::Read || read.size != bytes.size()) {
                 why = "it cannot be read";
             } else {
-                picture = ReadBitmapFile(bytes, &why);
+                picture = readBitmapFile(bytes, &why);
             }
         }
     }

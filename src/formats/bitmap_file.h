@@ -44,12 +44,12 @@ struct BackgroundPicture {
 // The picture in a whole bitmap file, or nothing with the reason in `why` (English, one
 // clause). The file header's pixel offset is honoured when it points behind the headers and
 // colour table; when it is 0 or points inside them, the pixels are taken from right behind.
-std::optional<BackgroundPicture> ReadBitmapFile(std::span<const uint8_t> file,
+std::optional<BackgroundPicture> readBitmapFile(std::span<const uint8_t> file,
                                                 std::string* why = nullptr);
 
 // Reads and decodes the named file. A refused file, and a picture of which only a corner can
 // be shown, each give one line on `messages` naming the file.
-std::optional<BackgroundPicture> LoadBackgroundPicture(const char* fileName,
+std::optional<BackgroundPicture> loadBackgroundPicture(const char* fileName,
                                                        std::FILE* messages = stderr);
 
 }  // namespace shardfall

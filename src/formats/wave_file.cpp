@@ -19,7 +19,7 @@ void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeWave(const std::vector<int16_t>& samples, uint32_t sampleRate) {
+std::vector<uint8_t> encodeWave(const std::vector<int16_t>& samples, uint32_t sampleRate) {
     constexpr uint32_t BYTES_PER_SAMPLE = 2;
     const auto dataBytes = static_cast<uint32_t>(samples.size()) * BYTES_PER_SAMPLE;
     std::vector<uint8_t> file;

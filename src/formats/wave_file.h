@@ -7,6 +7,6 @@
 
 namespace shardfall {
 
-std::vector<uint8_t> EncodeWave(const std::vector<int16_t>& samples, uint32_t sampleRate);
+std::vector<uint8_t> encodeWave(const std::vector<int16_t>& samples, uint32_t sampleRate);
 
 }  // namespace shardfall

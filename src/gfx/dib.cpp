@@ -4,7 +4,7 @@
 
 namespace shardfall {
 
-size_t DibRowStride(int width, int bitCount) {
+size_t dibRowStride(int width, int bitCount) {
     if (width <= 0 || (bitCount != 16 && bitCount != 24 && bitCount != 32)) {
         return 0;
     }
@@ -12,8 +12,8 @@ size_t DibRowStride(int width, int bitCount) {
     return static_cast<size_t>((bitsPerRow + 31) / 32 * 4);
 }
 
-bool DibIsReadable(const DibPicture& picture) {
-    const size_t stride = DibRowStride(picture.width, picture.bitCount);
+bool dibIsReadable(const DibPicture& picture) {
+    const size_t stride = dibRowStride(picture.width, picture.bitCount);
     if (stride == 0 || picture.height == 0 || picture.bits == nullptr) {
         return false;
     }
@@ -46,9 +46,9 @@ uint32_t readPixel(const uint8_t* p, int bitCount) {
 
 }  // namespace
 
-int StretchDibOntoPixels(uint32_t* pixels, int pitchInPixels, int width, int height,
+int stretchDibOntoPixels(uint32_t* pixels, int pitchInPixels, int width, int height,
                          const Rect& dst, const Rect& src, const DibPicture& picture) {
-    if (!DibIsReadable(picture) || dst.width() <= 0 || dst.height() <= 0) {
+    if (!dibIsReadable(picture) || dst.width() <= 0 || dst.height() <= 0) {
         return 0;
     }
     const int rows = std::abs(picture.height);
@@ -56,7 +56,7 @@ int StretchDibOntoPixels(uint32_t* pixels, int pitchInPixels, int width, int hei
         src.width() <= 0 || src.height() <= 0) {
         return 0;
     }
-    const size_t stride = DibRowStride(picture.width, picture.bitCount);
+    const size_t stride = dibRowStride(picture.width, picture.bitCount);
     const int bytesPerPixel = picture.bitCount / 8;
     const bool topDown = picture.height < 0;
     int written = 0;

@@ -20,15 +20,15 @@ struct DibPicture {
 
 // Bytes per stored row: width × bitCount bits rounded up to whole 32-bit words, or 0 when the
 // width or bit count is not one this module reads.
-size_t DibRowStride(int width, int bitCount);
+size_t dibRowStride(int width, int bitCount);
 
 // True when the picture's rows all lie within its bits.
-bool DibIsReadable(const DibPicture& picture);
+bool dibIsReadable(const DibPicture& picture);
 
 // Nearest-neighbour copy of the picture's rectangle src (top-left origin, in picture pixels)
 // onto dst of a pixel buffer, writing only the destination pixels inside the buffer. Returns
 // the number of destination rows written, 0 when the picture or src is unusable.
-int StretchDibOntoPixels(uint32_t* pixels, int pitchInPixels, int width, int height,
+int stretchDibOntoPixels(uint32_t* pixels, int pitchInPixels, int width, int height,
                          const Rect& dst, const Rect& src, const DibPicture& picture);
 
 }  // namespace shardfall

@@ -121,7 +121,7 @@ int ConfigureSurfaces(Display& display, const WellMaker& makeWell) {
 int LoadBitmapFile(Surface& surface, const char* fileName) {
     // The picture comes cut to the part StretchDIBits takes for the source rectangle
     // (0, 0, 256, 256); a smaller one is stretched to fill the surface.
-    const std::optional<BackgroundPicture> picture = LoadBackgroundPicture(fileName);
+    const std::optional<BackgroundPicture> picture = loadBackgroundPicture(fileName);
     if (!picture) {
         return 0;
     }

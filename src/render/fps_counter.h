@@ -15,7 +15,7 @@ class FpsCounter {
   public:
     static constexpr int FRAMES = 20;
 
-    explicit FpsCounter(MillisecondClock clock = SystemMilliseconds) : clock_(clock) {}
+    explicit FpsCounter(MillisecondClock clock = systemMilliseconds) : clock_(clock) {}
 
     // Counts one frame; true when this frame gave a new rate.
     bool countFrame();

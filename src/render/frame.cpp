@@ -14,14 +14,14 @@ namespace {
 constexpr uint32_t GREY = 0x9B9B9B;
 }  // namespace
 
-void DrawGame(Display& display, const Game& game) {
+void drawGame(Display& display, const Game& game) {
     if (game.board == nullptr) {
         return;
     }
     if (hasFlag(game.state, PLAYING)) {
         const BlockCanvas canvas{*display.backBuffer, *display.tileSheet};
-        DrawWell(*game.board, canvas);
-        DrawDebris(game.particles, game.liveParticleCount, game.board->cellSize, canvas);
+        drawWell(*game.board, canvas);
+        drawDebris(game.particles, game.liveParticleCount, game.board->cellSize, canvas);
     }
     DrawOverlays(display, game);
 }
@@ -32,7 +32,7 @@ void RenderFrame(Display& display, const Game& game) {
     const Rect picture{0, 0, 256, 256};
     display.backBuffer->blt(screen, *display.background, &picture, BLT_ROP);
     DrawCreditLine(display);
-    DrawGame(display, game);
+    drawGame(display, game);
     UpdateFpsCounter(display);
     display.backBuffer->bltFast((display.screen.width - 60) / 2, 20, *display.fps,
                                 Rect{0, 0, 60, 40}, BLTFAST_SRCCOLORKEY | BLTFAST_WAIT);

@@ -18,7 +18,7 @@ void RenderFrame(Display& display, const Game& game);
 
 // The game's part of a frame on the back buffer: the well and the debris while playing, then
 // the overlays.
-void DrawGame(Display& display, const Game& game);
+void drawGame(Display& display, const Game& game);
 void DrawCreditLine(Display& display);
 // Counts the frame; every 20th frame writes the rate onto the FPS surface.
 void UpdateFpsCounter(Display& display);

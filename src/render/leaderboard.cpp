@@ -51,12 +51,12 @@ TableRow recordRow(const ScoreRecord& record) {
 
 }  // namespace
 
-int TableGlyphWidth(int cellSize) {
+int tableGlyphWidth(int cellSize) {
     return static_cast<int>(static_cast<double>(cellSize / 2) * 1.2);
 }
 
-int TableWidth(int cellSize) {
-    return TABLE_COLUMNS * TableGlyphWidth(cellSize);
+int tableWidth(int cellSize) {
+    return TABLE_COLUMNS * tableGlyphWidth(cellSize);
 }
 
 void drawTextLine(DrawContext& dc, int x, int y, const char* text, uint32_t colour) {
@@ -64,7 +64,7 @@ void drawTextLine(DrawContext& dc, int x, int y, const char* text, uint32_t colo
     dc.textOut(x, y, text, static_cast<int>(std::strlen(text)));
 }
 
-void DrawScoreTable(DrawContext& dc, const HighScoreTable& table, const TablePlacement& placement,
+void drawScoreTable(DrawContext& dc, const HighScoreTable& table, const TablePlacement& placement,
                     const PendingEntry& pending) {
     const int w = placement.glyphWidth;
     const ScopedFont font(dc, 2 * w, w, FontFamily::FixedPitch | FontFamily::Modern);
@@ -87,17 +87,17 @@ void DrawScoreTable(DrawContext& dc, const HighScoreTable& table, const TablePla
     }
 }
 
-void DrawLeaderboard(DrawContext& dc, const Game& game) {
+void drawLeaderboard(DrawContext& dc, const Game& game) {
     const Board& board = *game.board;
     const TablePlacement placement{
-        .x = (game.screen.width - TableWidth(board.cellSize)) / 2,
+        .x = (game.screen.width - tableWidth(board.cellSize)) / 2,
         .y = game.leaderboardY,
-        .glyphWidth = TableGlyphWidth(board.cellSize),
+        .glyphWidth = tableGlyphWidth(board.cellSize),
         .highlightPhase = game.highlightPhase,
     };
     const PendingEntry pending{board.score, game.playerName.c_str(), board.lines,
                                static_cast<int>(board.elapsedSeconds)};
-    DrawScoreTable(dc, game.highScores, placement, pending);
+    drawScoreTable(dc, game.highScores, placement, pending);
 }
 
 }  // namespace shardfall

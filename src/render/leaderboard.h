@@ -29,18 +29,18 @@ struct PendingEntry {
 
 // The glyph width the table's font takes from the cell size, and the width of its
 // 36-character rows.
-int TableGlyphWidth(int cellSize);
-int TableWidth(int cellSize);
+int tableGlyphWidth(int cellSize);
+int tableWidth(int cellSize);
 
 // Text in the given colour (0x00BBGGRR) with its top-left corner at (x, y).
 void drawTextLine(DrawContext& dc, int x, int y, const char* text, uint32_t colour);
 
 // The ten places, the pending entry among them.
-void DrawScoreTable(DrawContext& dc, const HighScoreTable& table, const TablePlacement& placement,
+void drawScoreTable(DrawContext& dc, const HighScoreTable& table, const TablePlacement& placement,
                     const PendingEntry& pending);
 
 // The scores screen of the game: the table centred across the screen at its slide's height,
 // with the game just ended pending under the name typed so far.
-void DrawLeaderboard(DrawContext& dc, const Game& game);
+void drawLeaderboard(DrawContext& dc, const Game& game);
 
 }  // namespace shardfall

@@ -27,19 +27,19 @@ void DrawOverlays(Display& display, const Game& game) {
     }
     if (ScopedDC dc(*display.backBuffer); dc) {
         if (hasFlag(game.state, PLAYING)) {
-            DrawScorePanel(*dc, *game.board, display.screen.width);
+            drawScorePanel(*dc, *game.board, display.screen.width);
         }
         if (hasFlag(game.state, SHOW_SCORES)) {
-            DrawLeaderboard(*dc, game);
+            drawLeaderboard(*dc, game);
         }
     }
     if (hasFlag(game.state, GAME_OVER)) {
         DrawGameOverText(display);
-        DrawGameOverBanner(display, game.bannerZoomShown);
+        drawGameOverBanner(display, game.bannerZoomShown);
     }
 }
 
-void DrawScorePanel(DrawContext& dc, const Board& board, int screenWidth) {
+void drawScorePanel(DrawContext& dc, const Board& board, int screenWidth) {
     const int h = static_cast<int>(board.cellSize * 1.2);
     const int w = h / 2;
     const ScopedFont font(dc, h, w, MODERN_FIXED);
@@ -67,7 +67,7 @@ void DrawGameOverText(Display& display) {
     dc->textOut(0, 0, "Game Over", 9);
 }
 
-void DrawGameOverBanner(Display& display, int zoom) {
+void drawGameOverBanner(Display& display, int zoom) {
     const int cx = (display.screen.width - BANNER_WIDTH) / 2;
     const int cy = (display.screen.height - BANNER_HEIGHT) / 2;
     // Until the zoom reaches -24 the rectangle has no height, and the copy draws nothing.

@@ -11,11 +11,11 @@ struct Display;
 
 void DrawOverlays(Display& display, const Game& game);
 // SCORE, LINES and TIME at the top right, in a font that follows the cell size.
-void DrawScorePanel(DrawContext& dc, const Board& board, int screenWidth);
+void drawScorePanel(DrawContext& dc, const Board& board, int screenWidth);
 // Writes "Game Over" onto the banner's own surface.
 void DrawGameOverText(Display& display);
 // The banner's surface copied over the screen's centre, grown by the zoom on every side.
-void DrawGameOverBanner(Display& display, int zoom);
+void drawGameOverBanner(Display& display, int zoom);
 // One line of white text centred on the screen, size pixels high and half as wide.
 void DrawCenteredText(Display& display, const char* text, int size);
 

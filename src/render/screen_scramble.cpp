@@ -8,7 +8,7 @@
 
 namespace shardfall {
 
-void ScrambleScreen(Display& display) {
+void scrambleScreen(Display& display) {
     if (display.primary == nullptr || display.backBuffer == nullptr) {
         return;
     }

@@ -8,13 +8,13 @@ namespace shardfall {
 
 struct Display;
 
-void ScrambleScreen(Display& display);
+void scrambleScreen(Display& display);
 
 // What the program hands to the key handlers.
 class DisplayEffects final : public ScreenEffects {
   public:
     explicit DisplayEffects(Display& display) : display_(display) {}
-    void scramble() override { ScrambleScreen(display_); }
+    void scramble() override { scrambleScreen(display_); }
 
   private:
     Display& display_;

@@ -10,25 +10,25 @@ namespace {
 constexpr Cell FRAME_CELL{0, 255, 7, 0};
 }  // namespace
 
-void DrawWell(const Board& board, const BlockCanvas& canvas) {
-    DrawWellCells(board, canvas);
-    DrawWellFrame(board, canvas);
+void drawWell(const Board& board, const BlockCanvas& canvas) {
+    drawWellCells(board, canvas);
+    drawWellFrame(board, canvas);
 }
 
-void DrawWellCells(const Board& board, const BlockCanvas& canvas) {
+void drawWellCells(const Board& board, const BlockCanvas& canvas) {
     // Column by column, each from the top down: a block drawn lower by its yOffset is covered
     // by the cell below it, which comes later.
     const int cellSize = board.cellSize;
     for (int x = 0; x < board.width; ++x) {
         for (int y = 0; y < board.height; ++y) {
             const Cell cell = board.cellAt(x, y);
-            DrawCellAtPixel(canvas, cellSize, board.originX + x * cellSize,
+            drawCellAtPixel(canvas, cellSize, board.originX + x * cellSize,
                             board.originY + y * cellSize + cell.yOffset, cell);
         }
     }
 }
 
-void DrawCellAtPixel(const BlockCanvas& canvas, int cellSize, int px, int py, Cell cell) {
+void drawCellAtPixel(const BlockCanvas& canvas, int cellSize, int px, int py, Cell cell) {
     if (cell.solid == 0) {
         return;
     }
@@ -41,7 +41,7 @@ void DrawCellAtPixel(const BlockCanvas& canvas, int cellSize, int px, int py, Ce
                           BLTFAST_SRCCOLORKEY);
 }
 
-void DrawBlock(const BlockCanvas& canvas, int cellSize, int px, int py, int side, Cell cell) {
+void drawBlock(const BlockCanvas& canvas, int cellSize, int px, int py, int side, Cell cell) {
     if (cell.solid == 0 || side < 0) {
         return;
     }
@@ -51,7 +51,7 @@ void DrawBlock(const BlockCanvas& canvas, int cellSize, int px, int py, int side
     canvas.target.bltFast(px, py, canvas.tileSheet, source, BLTFAST_SRCCOLORKEY);
 }
 
-void DrawWellFrame(const Board& board, const BlockCanvas& canvas) {
+void drawWellFrame(const Board& board, const BlockCanvas& canvas) {
     const int cellSize = board.cellSize;
     const int h = cellSize / 2;
     // Half-cell blocks need a side of at least one pixel; with none there is no frame to draw
@@ -64,15 +64,15 @@ void DrawWellFrame(const Board& board, const BlockCanvas& canvas) {
     const int w = board.pixelWidth();
     const int hgt = board.pixelHeight();
     for (int k = 0; k < hgt; k += h) {
-        DrawBlock(canvas, cellSize, x0 - h, y0 + k, h, FRAME_CELL);
-        DrawBlock(canvas, cellSize, x0 + w, y0 + k, h, FRAME_CELL);
+        drawBlock(canvas, cellSize, x0 - h, y0 + k, h, FRAME_CELL);
+        drawBlock(canvas, cellSize, x0 + w, y0 + k, h, FRAME_CELL);
     }
     for (int k = 0; k <= w + h; k += h) {
-        DrawBlock(canvas, cellSize, x0 - h + k, y0 + hgt, h, FRAME_CELL);
+        drawBlock(canvas, cellSize, x0 - h + k, y0 + hgt, h, FRAME_CELL);
     }
 }
 
-void DrawDebris(const Particle* particles, int count, int cellSize, const BlockCanvas& canvas) {
+void drawDebris(const Particle* particles, int count, int cellSize, const BlockCanvas& canvas) {
     for (int i = 0; i < count; ++i) {
         const Particle& p = particles[i];
         // A block under one pixel shows nothing; leaving it here also keeps the positions of
@@ -82,7 +82,7 @@ void DrawDebris(const Particle* particles, int count, int cellSize, const BlockC
         }
         const int half = static_cast<int>(p.initialSize - p.size) / 2;
         const int side = static_cast<int>(p.size);
-        DrawBlock(canvas, cellSize, static_cast<int>(p.x + half), static_cast<int>(p.y + half),
+        drawBlock(canvas, cellSize, static_cast<int>(p.x + half), static_cast<int>(p.y + half),
                   side, Cell{0, 255, p.tile, 0});
     }
 }

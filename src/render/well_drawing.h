@@ -16,14 +16,14 @@ struct BlockCanvas {
 };
 
 // The cells, column by column, then the white frame round the sides and the bottom.
-void DrawWell(const Board& board, const BlockCanvas& canvas);
-void DrawWellCells(const Board& board, const BlockCanvas& canvas);
-void DrawWellFrame(const Board& board, const BlockCanvas& canvas);
+void drawWell(const Board& board, const BlockCanvas& canvas);
+void drawWellCells(const Board& board, const BlockCanvas& canvas);
+void drawWellFrame(const Board& board, const BlockCanvas& canvas);
 // One cell's block with its top-left corner at the pixel, shrunk about its centre.
-void DrawCellAtPixel(const BlockCanvas& canvas, int cellSize, int px, int py, Cell cell);
+void drawCellAtPixel(const BlockCanvas& canvas, int cellSize, int px, int py, Cell cell);
 // A block of the given side from the sheet's row for that side.
-void DrawBlock(const BlockCanvas& canvas, int cellSize, int px, int py, int side, Cell cell);
+void drawBlock(const BlockCanvas& canvas, int cellSize, int px, int py, int side, Cell cell);
 // The live debris, each block keeping the centre of the cell it burst from while it shrinks.
-void DrawDebris(const Particle* particles, int count, int cellSize, const BlockCanvas& canvas);
+void drawDebris(const Particle* particles, int count, int cellSize, const BlockCanvas& canvas);
 
 }  // namespace shardfall

@@ -4,7 +4,7 @@
 
 namespace shardfall {
 
-uint32_t SystemMilliseconds() {
+uint32_t systemMilliseconds() {
     using namespace std::chrono;
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());

@@ -7,6 +7,6 @@
 
 namespace shardfall {
 
-uint32_t SystemMilliseconds();
+uint32_t systemMilliseconds();
 
 }  // namespace shardfall

@@ -235,14 +235,14 @@ TEST(BitmapFile, WhateverIsAcceptedStaysInsideTheFile) {
                     const std::vector<uint8_t> cut(file.begin(),
                                                    file.begin() + static_cast<ptrdiff_t>(size));
                     std::string why;
-                    const auto picture = ReadBitmapFile(cut, &why);
+                    const auto picture = readBitmapFile(cut, &why);
                     if (!picture) {
                         EXPECT_FALSE(why.empty());
                         continue;
                     }
                     ++accepted;
                     std::vector<uint32_t> out(256 * 256, 0xA5000000u);
-                    ASSERT_EQ(StretchDibOntoPixels(out.data(), 256, 256, 256, {0, 0, 256, 256},
+                    ASSERT_EQ(stretchDibOntoPixels(out.data(), 256, 256, 256, {0, 0, 256, 256},
                                                    {0, 0, picture->width, picture->height},
                                                    picture->dib()),
                               256);
@@ -259,10 +259,10 @@ TEST(BitmapFile, EncodedFilesReadBackPixelForPixel) {
     for (size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = static_cast<uint32_t>(i * 0x0A0B0C + 0x010203) & 0xFFFFFF;
     }
-    const auto picture = ReadBitmapFile(EncodeBitmapFile(pixels.data(), 7, 3));
+    const auto picture = readBitmapFile(encodeBitmapFile(pixels.data(), 7, 3));
     ASSERT_TRUE(picture);
     std::vector<uint32_t> back(7 * 3, 0);
-    StretchDibOntoPixels(back.data(), 7, 7, 3, {0, 0, 7, 3}, {0, 0, 7, 3}, picture->dib());
+    stretchDibOntoPixels(back.data(), 7, 7, 3, {0, 0, 7, 3}, {0, 0, 7, 3}, picture->dib());
     EXPECT_EQ(back, pixels);
 }
 

@@ -62,7 +62,7 @@ void drawBurst(const Board& board, const BlockCanvas& canvas) {
             p.step();
         }
     }
-    DrawDebris(debris, 20, board.cellSize, canvas);
+    drawDebris(debris, 20, board.cellSize, canvas);
 }
 
 }  // namespace
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
 
     seedRandom(3);
     buildStack(board);
-    DrawWell(board, canvas);
+    drawWell(board, canvas);
 
     drawBurst(board, canvas);
 

@@ -54,7 +54,7 @@ std::vector<uint8_t> gradientBackground() {
             pixels[y * 256 + x] = static_cast<uint32_t>(((x / 2) << 16) | ((y / 3) << 8) | 0x50);
         }
     }
-    return EncodeBitmapFile(pixels.data(), 256, 256);
+    return encodeBitmapFile(pixels.data(), 256, 256);
 }
 
 void halve(const SoftwareSurface& from, SoftwareSurface& to) {

@@ -18,7 +18,7 @@ void putU32(std::vector<uint8_t>& file, size_t at, uint32_t v) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeBitmapFile(const uint32_t* pixels, int width, int height) {
+std::vector<uint8_t> encodeBitmapFile(const uint32_t* pixels, int width, int height) {
     const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
     const uint32_t headers = FILE_HEADER_SIZE + INFO_HEADER_SIZE;
     const uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
@@ -48,7 +48,7 @@ std::vector<uint8_t> EncodeBitmapFile(const uint32_t* pixels, int width, int hei
     return file;
 }
 
-std::vector<uint8_t> GradientBackgroundFile() {
+std::vector<uint8_t> gradientBackgroundFile() {
     std::vector<uint32_t> pixels(256 * 256);
     for (int y = 0; y < 256; ++y) {
         for (int x = 0; x < 256; ++x) {
@@ -56,7 +56,7 @@ std::vector<uint8_t> GradientBackgroundFile() {
                 static_cast<uint32_t>(((x / 2 + 0x20) << 16) | ((y / 3) << 8) | 0x50);
         }
     }
-    return EncodeBitmapFile(pixels.data(), 256, 256);
+    return encodeBitmapFile(pixels.data(), 256, 256);
 }
 
 bool writeBitmap24(const std::string& path, int width, int height,
@@ -69,7 +69,7 @@ bool writeBitmap24(const std::string& path, int width, int height,
     for (size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = (uint32_t{rgb[3 * i]} << 16) | (uint32_t{rgb[3 * i + 1]} << 8) | rgb[3 * i + 2];
     }
-    const std::vector<uint8_t> file = EncodeBitmapFile(pixels.data(), width, height);
+    const std::vector<uint8_t> file = encodeBitmapFile(pixels.data(), width, height);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(file.data()),
               static_cast<std::streamsize>(file.size()));

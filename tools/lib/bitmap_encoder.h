@@ -10,12 +10,12 @@
 namespace shardfall {
 
 // The pixels are 0x00RRGGBB, row after row from the top, `width` to a row.
-std::vector<uint8_t> EncodeBitmapFile(const uint32_t* pixels, int width, int height);
+std::vector<uint8_t> encodeBitmapFile(const uint32_t* pixels, int width, int height);
 
 // The background the headless tools show the game on, so that their frames do not depend on the
 // machine's files: a bitmap file of 256 × 256 pixels, red growing to the right, green downwards.
 // Its top-left pixel is not black, so that a frame drawn without its background shows.
-std::vector<uint8_t> GradientBackgroundFile();
+std::vector<uint8_t> gradientBackgroundFile();
 
 // rgb holds width × height pixels, top row first, three bytes each in the order red, green, blue.
 // Returns false when the sizes do not match or the file cannot be written.

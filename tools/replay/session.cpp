@@ -63,7 +63,7 @@ bool ReplaySession::start(const Replay& replay, std::string& error, bool firstSt
     // A game that found no records.dat it could read had no way to write one either: a folder
     // in its place does the same here, a default table at every look and no save.
     std::error_code folderError;
-    if (!writeFile(BackgroundFileName, GradientBackgroundFile()) ||
+    if (!writeFile(BackgroundFileName, gradientBackgroundFile()) ||
         (replay.records ? !writeFile(RECORDS_FILE_NAME, *replay.records)
                         : !firstStart && !fs::create_directory(RECORDS_FILE_NAME, folderError))) {
         error = "cannot write into the scratch folder " + folder_.string();

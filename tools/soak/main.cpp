@@ -283,7 +283,7 @@ bool Soak::enterScratchFolder(fs::path& folder) {
     }
     folder = pattern;
     fs::current_path(folder);
-    const std::vector<uint8_t> picture = GradientBackgroundFile();
+    const std::vector<uint8_t> picture = gradientBackgroundFile();
     std::ofstream(BackgroundFileName, std::ios::binary)
         .write(reinterpret_cast<const char*>(picture.data()),
                static_cast<std::streamsize>(picture.size()));

@@ -38,7 +38,7 @@ constexpr char16_t WINDOWS_1251_HIGH[128] = {
 
 }  // namespace
 
-char32_t CharacterOfByte(unsigned char byte) {
+char32_t characterOfByte(unsigned char byte) {
     if (byte >= 0x80) {
         return WINDOWS_1251_HIGH[byte - 0x80];
     }
@@ -202,7 +202,7 @@ std::unique_ptr<GlyphSet> GlyphCache::rasterise(int height, int width) {
     for (int c = GlyphSet::FIRST_CHAR; c <= GlyphSet::LAST_CHAR; ++c) {
         GlyphImage& image = set->glyphs_[c - GlyphSet::FIRST_CHAR];
         offsets[c - GlyphSet::FIRST_CHAR] = set->coverage_.size();
-        const char32_t character = CharacterOfByte(static_cast<unsigned char>(c));
+        const char32_t character = characterOfByte(static_cast<unsigned char>(c));
         const FT_UInt index =
             character == 0 ? 0 : FT_Get_Char_Index(face, static_cast<FT_ULong>(character));
         if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) {

@@ -26,7 +26,7 @@ struct GlyphImage {
 // The Unicode character a byte of the game's texts stands for: printable ASCII as it is, and
 // the bytes from 0x80 up in Windows-1251, the code page all the game's texts are written in
 // (names in the records file among them). 0 for control bytes and the one unassigned byte.
-char32_t CharacterOfByte(unsigned char byte);
+char32_t characterOfByte(unsigned char byte);
 
 // Every glyph of the game's code page at one size. Bytes without a glyph have an empty image:
 // they draw nothing but still take their advance.

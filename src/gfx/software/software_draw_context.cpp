@@ -81,7 +81,7 @@ class SoftwareDrawContext final : public DrawContext {
         return true;
     }
     int stretchDIBits(const Rect& dst, const Rect& src, const DibPicture& picture) override {
-        return StretchDibOntoPixels(surface_.row(0), surface_.width(), surface_.width(),
+        return stretchDibOntoPixels(surface_.row(0), surface_.width(), surface_.width(),
                                     surface_.height(), dst, src, picture);
     }
 

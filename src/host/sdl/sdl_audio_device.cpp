@@ -57,7 +57,7 @@ std::vector<uint8_t> defaultSoundWav() {
                             0.35 * std::sin(2 * PI * 3639.0 * t) * std::exp(-t * 30.0);
         samples.push_back(static_cast<int16_t>(0.4 * attack * tone * 32767.0));
     }
-    return EncodeWave(samples, RATE);
+    return encodeWave(samples, RATE);
 }
 
 // A peak limiter on the finished mix, both channels by one gain: a sample that would go over the

@@ -92,7 +92,7 @@ int GdiDrawContext::drawText(const char* text, int length, const Rect& rect, Tex
 }
 
 int GdiDrawContext::stretchDIBits(const Rect& dst, const Rect& src, const DibPicture& picture) {
-    if (!DibIsReadable(picture)) {
+    if (!dibIsReadable(picture)) {
         return 0;
     }
     BITMAPINFO info{};

@@ -64,7 +64,7 @@ void writeSineWav(const std::string& path, double hz, double seconds, double amp
     for (uint32_t i = 0; i < samples.size(); ++i) {
         samples[i] = static_cast<int16_t>(amplitude * 32767.0 * std::sin(2 * M_PI * hz * i / RATE));
     }
-    const std::vector<uint8_t> wav = EncodeWave(samples, RATE);
+    const std::vector<uint8_t> wav = encodeWave(samples, RATE);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
 }
