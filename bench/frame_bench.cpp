@@ -1,22 +1,18 @@
 #include <benchmark/benchmark.h>
 #include <time.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "app/game_tick.h"
-#include "bitmap_encoder.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "gfx/surface.h"
-#include "host/headless/headless_display_backend.h"
+#include "host/headless/headless_game.h"
 #include "render/display.h"
-#include "render/frame.h"
 
 namespace shardfall {
 namespace {
@@ -25,48 +21,25 @@ namespace {
 // of blocks and debris particles that neither move nor fade, so every frame costs the same.
 class BusyFrame {
   public:
-    explicit BusyFrame(int particles) : previous_(std::filesystem::current_path()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "shardfall-bench-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        folder_ = pattern;
-        std::filesystem::current_path(folder_);
-        writeBackground();
-        game_ = std::make_unique<Game>();
-        if (startDisplay(display_, backend_, *game_) != 1) {
+    explicit BusyFrame(int particles) {
+        HeadlessGame::Options options;
+        options.width = 1920;
+        options.height = 1080;
+        std::string error;
+        if (!headless_.start(options, error)) {
+            std::fprintf(stderr, "frame_bench: %s\n", error.c_str());
             std::abort();
         }
         fillWell();
         scatterDebris(particles);
     }
-    ~BusyFrame() {
-        ReleaseDisplay(display_);
-        game_.reset();
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(folder_);
-    }
 
-    void render() { runTick(display_, *game_); }
+    void render() { headless_.tick(); }
 
   private:
-    static void writeBackground() {
-        std::vector<uint32_t> pixels(256 * 256);
-        for (int y = 0; y < 256; ++y) {
-            for (int x = 0; x < 256; ++x) {
-                pixels[y * 256 + x] =
-                    static_cast<uint32_t>((x << 16) | (y << 8) | ((x ^ y) & 0xFF));
-            }
-        }
-        const auto file = encodeBitmapFile(pixels.data(), 256, 256);
-        std::ofstream("dx000.bmp", std::ios::binary)
-            .write(reinterpret_cast<const char*>(file.data()),
-                   static_cast<std::streamsize>(file.size()));
-    }
-
     // Every cell taken but one per row, so nothing clears; no steps run while the delay lasts.
     void fillWell() {
-        Board& board = *game_->board;
+        Board& board = *headless_.game().board;
         for (int y = 0; y < board.height; ++y) {
             for (int x = 0; x < board.width; ++x) {
                 board.setCell(x, y,
@@ -75,27 +48,23 @@ class BusyFrame {
         }
         board.score = 123456;
         board.lines = 789;
-        game_->stateDelay = 1 << 30;
-        game_->stateAfterDelay = game_->state;
+        headless_.game().stateDelay = 1 << 30;
+        headless_.game().stateAfterDelay = headless_.game().state;
     }
 
     void scatterDebris(int count) {
         for (int i = 0; i < count; ++i) {
-            Particle& p = game_->particles[i];
+            Particle& p = headless_.game().particles[i];
             p.tile = i % 8;
             p.x = 100 + (i * 37) % 1700;
             p.y = 50 + (i * 53) % 950;
-            p.initialSize = display_.screen.cellSize;
-            p.size = display_.screen.cellSize - (i % 20);
+            p.initialSize = headless_.display().screen.cellSize;
+            p.size = headless_.display().screen.cellSize - (i % 20);
         }
-        game_->liveParticleCount = count;
+        headless_.game().liveParticleCount = count;
     }
 
-    std::filesystem::path previous_;
-    std::filesystem::path folder_;
-    HeadlessDisplayBackend backend_{1920, 1080};
-    Display display_;
-    std::unique_ptr<Game> game_;
+    HeadlessGame headless_;
 };
 
 // A plain copy of one 1920 × 1080 frame, row by row as a copy between surfaces makes it: the

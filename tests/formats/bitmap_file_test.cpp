@@ -1,6 +1,6 @@
 #include "formats/bitmap_file.h"
 
-#include "bitmap_encoder.h"
+#include "formats/bitmap_encoder.h"
 
 #include <gtest/gtest.h>
 

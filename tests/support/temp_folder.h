@@ -13,7 +13,7 @@
 #include <system_error>
 #include <vector>
 
-#include "scratch_folder.h"
+#include "sys/scratch_folder.h"
 
 namespace shardfall {
 

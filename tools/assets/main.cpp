@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "background.h"
-#include "bitmap_encoder.h"
 #include "effects.h"
+#include "formats/bitmap_encoder.h"
 #include "formats/midi_file.h"
 #include "synth.h"
 #include "tunes.h"

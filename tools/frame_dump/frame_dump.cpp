@@ -4,10 +4,8 @@
 //
 //   frame_dump OUTPUT_FOLDER [BACKGROUND.bmp] [WIDTHxHEIGHT] [--half]
 //
-// Without a background a plain gradient stands in. --half also writes each picture at half
-// size, box-filtered. The game runs in a scratch folder, so no records.dat is left behind.
-#include <unistd.h>
-
+// Without a background the headless game's gradient stands in. --half also writes each picture at
+// half size, box-filtered. The game runs in a scratch folder, so no records.dat is left behind.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,11 +16,11 @@
 #include <vector>
 
 #include "app/game_tick.h"
-#include "bitmap_encoder.h"
+#include "formats/bitmap_encoder.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "gfx/surface.h"
-#include "host/headless/headless_display_backend.h"
+#include "host/headless/headless_game.h"
 #include "png_writer.h"
 #include "render/display.h"
 #include "render/frame.h"
@@ -33,28 +31,10 @@ using namespace shardfall;
 
 namespace {
 
-// The frames are composed far faster than the game's 100 a second; the FPS counter is shown
-// the clock of a real run instead, one 10 ms tick per frame.
-uint32_t tickMilliseconds = 0;
-uint32_t tickClock() {
-    return tickMilliseconds;
-}
-
-void render(Display& display, Game& game, int frames = 1) {
+void render(HeadlessGame& headless, int frames = 1) {
     for (int i = 0; i < frames; ++i) {
-        tickMilliseconds += 10;
-        runTick(display, game);
+        headless.tick();
     }
-}
-
-std::vector<uint8_t> gradientBackground() {
-    std::vector<uint32_t> pixels(256 * 256);
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            pixels[y * 256 + x] = static_cast<uint32_t>(((x / 2) << 16) | ((y / 3) << 8) | 0x50);
-        }
-    }
-    return encodeBitmapFile(pixels.data(), 256, 256);
 }
 
 void halve(const SoftwareSurface& from, SoftwareSurface& to) {
@@ -114,31 +94,31 @@ void burstRows(Game& game) {
     game.clearFullRows();
 }
 
-int run(const fs::path& output, int width, int height, bool half) {
+int run(const fs::path& output, const HeadlessGame::Options& options, bool half) {
     Dumper dumper(output, half);
+    // Seeded before the game is built, so the default table's names are the same every time.
     seedRandom(7);
-    auto game = std::make_unique<Game>();
-    HeadlessDisplayBackend backend(width, height);
-    Display display;
-    if (startDisplay(display, backend, *game) != 1) {
-        for (const auto& box : backend.messageBoxes) {
-            std::fprintf(stderr, "frame_dump: %s\n", box.text.c_str());
-        }
+    HeadlessGame headless;
+    std::string error;
+    if (!headless.start(options, error)) {
+        std::fprintf(stderr, "frame_dump: %s\n", error.c_str());
         return 1;
     }
-    display.fpsCounter = FpsCounter(tickClock);
+    Game* game = &headless.game();
+    const Display& display = headless.display();
+    const SoftwareSurface& screen = *headless.backend().primary();
     bool ok = true;
 
     // Play: the first piece falls for a while, then a four-row clear bursts into debris.
-    render(display, *game, 120);
+    render(headless, 120);
     burstRows(*game);
     game->board->score = 4120;
-    render(display, *game, 28);
-    ok = dumper.write(*backend.primary(), "play") && ok;
+    render(headless, 28);
+    ok = dumper.write(screen, "play") && ok;
 
     game->paused = true;
-    render(display, *game);
-    ok = dumper.write(*backend.primary(), "pause") && ok;
+    render(headless);
+    ok = dumper.write(screen, "pause") && ok;
     game->paused = false;
 
     // Game over, as a piece that cannot enter leaves it; the banner has grown to full size.
@@ -148,16 +128,15 @@ int run(const fs::path& output, int width, int height, bool half) {
     game->bannerZoom = -50;
     game->leaderboardY = display.screen.height;
     game->playerName.clear();
-    render(display, *game, 80);
-    ok = dumper.write(*backend.primary(), "game-over") && ok;
+    render(headless, 80);
+    ok = dumper.write(screen, "game-over") && ok;
 
     // The scores: the table has risen to rest and the name is being typed.
-    render(display, *game, 320);
+    render(headless, 320);
     game->playerName = "SHARD";
-    render(display, *game, display.screen.height);
-    ok = dumper.write(*backend.primary(), "leaderboard") && ok;
+    render(headless, display.screen.height);
+    ok = dumper.write(screen, "leaderboard") && ok;
 
-    ReleaseDisplay(display);
     return ok ? 0 : 1;
 }
 
@@ -170,15 +149,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path output = fs::absolute(argv[1]);
-    std::vector<uint8_t> background = gradientBackground();
-    int width = 1920;
-    int height = 1080;
+    HeadlessGame::Options options;
+    options.width = 1920;
+    options.height = 1080;
+    options.musicStartUp = false;
     bool half = false;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--half") == 0) {
             half = true;
-        } else if (std::sscanf(argv[i], "%dx%d", &width, &height) == 2) {
-            if (width < 64 || height < 64 || width > 8192 || height > 8192) {
+        } else if (std::sscanf(argv[i], "%dx%d", &options.width, &options.height) == 2) {
+            if (options.width < 64 || options.height < 64 || options.width > 8192 ||
+                options.height > 8192) {
                 std::fprintf(stderr, "frame_dump: screen size out of range\n");
                 return 2;
             }
@@ -188,24 +169,11 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "frame_dump: cannot read %s\n", argv[i]);
                 return 2;
             }
-            background.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            options.background.assign(std::istreambuf_iterator<char>(in),
+                                      std::istreambuf_iterator<char>());
         }
     }
     fs::create_directories(output);
 
-    std::string pattern = (fs::temp_directory_path() / "frame-dump-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("frame_dump");
-        return 1;
-    }
-    const fs::path scratch = pattern;
-    const fs::path previous = fs::current_path();
-    fs::current_path(scratch);
-    std::ofstream("dx000.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(background.data()),
-               static_cast<std::streamsize>(background.size()));
-    const int result = run(output, width, height, half);
-    fs::current_path(previous);
-    fs::remove_all(scratch);
-    return result;
+    return run(output, options, half);
 }

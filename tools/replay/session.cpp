@@ -1,107 +1,23 @@
 #include "session.h"
 
-#include <fstream>
-#include <vector>
-
-#include "app/game_tick.h"
-#include "audio/music.h"
-#include "bitmap_encoder.h"
-#include "game/game.h"
-#include "game/keyboard.h"
 #include "gfx/surface.h"
-#include "render/display.h"
-#include "render/frame.h"
-#include "scores/high_score_table.h"
-#include "scratch_folder.h"
-#include "sys/audio_device.h"
-
-namespace fs = std::filesystem;
 
 namespace shardfall {
 
-namespace {
-
-uint32_t tickMilliseconds = 0;
-uint32_t tickClock() {
-    return tickMilliseconds;
-}
-
-SilentAudioDevice silence;
-
-bool writeFile(const char* name, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return out.good();
-}
-
-}  // namespace
-
-ReplaySession::ReplaySession() = default;
-
-ReplaySession::~ReplaySession() {
-    if (game_) {
-        ReleaseDisplay(display_);
-        game_.reset();  // saves records.dat once more, still in the scratch folder
-    }
-    setAudioDevice(nullptr);
-    if (!folder_.empty()) {
-        std::error_code ignored;
-        fs::current_path(previous_, ignored);
-        fs::remove_all(folder_, ignored);
-    }
-}
-
 bool ReplaySession::start(const Replay& replay, std::string& error, bool firstStart) {
-    folder_ = makeScratchFolder("shardfall-replay");
-    if (folder_.empty()) {
-        error = "cannot make a scratch folder in the temporary folder";
-        return false;
+    HeadlessGame::Options options;
+    options.width = replay.width;
+    options.height = replay.height;
+    options.seed = replay.seed;
+    // A game that found no records.dat it could read had no way to write one either: a folder in
+    // its place does the same here. A first start (for a new recording) leaves none.
+    if (replay.records) {
+        options.records = HeadlessGame::Records::Given;
+        options.recordsFile = *replay.records;
+    } else if (!firstStart) {
+        options.records = HeadlessGame::Records::Unreadable;
     }
-    previous_ = fs::current_path();
-    fs::current_path(folder_);
-    // A game that found no records.dat it could read had no way to write one either: a folder
-    // in its place does the same here, a default table at every look and no save.
-    std::error_code folderError;
-    if (!writeFile(BackgroundFileName, gradientBackgroundFile()) ||
-        (replay.records ? !writeFile(RECORDS_FILE_NAME, *replay.records)
-                        : !firstStart && !fs::create_directory(RECORDS_FILE_NAME, folderError))) {
-        error = "cannot write into the scratch folder " + folder_.string();
-        return false;
-    }
-
-    // As at program start: the table loads records.dat, then the music start-up seeds.
-    game_ = std::make_unique<Game>();
-    seedGame(replay.seed);
-    setAudioDevice(&silence);
-    tickMilliseconds = 0;
-    display_.fpsCounter = FpsCounter(tickClock);
-    backend_ = std::make_unique<HeadlessDisplayBackend>(replay.width, replay.height);
-    if (startDisplay(display_, *backend_, *game_) != 1) {
-        error = "the display did not start at " + std::to_string(replay.width) + "x" +
-                std::to_string(replay.height);
-        game_.reset();
-        return false;
-    }
-    return true;
-}
-
-void ReplaySession::key(bool down, uint32_t key) {
-    if (down) {
-        onKeyDown(*game_, key, &effects_);
-    } else {
-        onKeyUp(*game_, key);
-    }
-}
-
-void ReplaySession::frame() {
-    tickMilliseconds += 10;
-    frames_ += 1;
-    runTick(display_, *game_);
-}
-
-const SoftwareSurface& ReplaySession::screen() const {
-    return *backend_->primary();
+    return game_.start(options, error);
 }
 
 uint64_t framePixelsHash(const SoftwareSurface& screen) {

@@ -24,12 +24,12 @@
 #include <vector>
 
 #include "app/game_tick.h"
-#include "bitmap_encoder.h"
+#include "formats/bitmap_encoder.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "game/state_digest.h"
 #include "gfx/surface.h"
-#include "host/headless/headless_display_backend.h"
+#include "host/headless/headless_game.h"
 #include "invariants.h"
 #include "player.h"
 #include "render/display.h"
@@ -86,13 +86,6 @@ bool parseOptions(int argc, char** argv, Options& options) {
     // Below 100 pixels of height the overlays reach the top row that the frame check reads.
     return options.frames > 0 && options.progress >= 0 && options.width >= 100 &&
            options.height >= 100 && options.width <= 8192 && options.height <= 8192;
-}
-
-// The frames are composed far faster than 100 a second; the FPS counter sees a real run's
-// clock, one 10 ms tick per frame, so the run does not depend on the machine's speed.
-uint32_t tickMilliseconds = 0;
-uint32_t tickClock() {
-    return tickMilliseconds;
 }
 
 // The window system's side of the screen: counts the frames shown and keeps the top-left pixel.
@@ -197,8 +190,7 @@ struct Tally {
 
 class Soak {
   public:
-    explicit Soak(const Options& options)
-        : options_(options), backend_(options.width, options.height), player_(options.seed) {}
+    explicit Soak(const Options& options) : options_(options), player_(options.seed) {}
 
     int run();
 
@@ -211,7 +203,6 @@ class Soak {
     }
     void check(bool holds, const std::string& why) { check(holds, why.c_str()); }
     void checkFrame(int64_t presentsBefore);
-    static bool enterScratchFolder(fs::path& folder);
     bool startGame();
     void playFrame(GameProgress& progress, std::string& why);
     void printProgress(std::chrono::steady_clock::time_point started) const;
@@ -221,20 +212,17 @@ class Soak {
     bool reachedEverything() const;
 
     Options options_;
-    HeadlessDisplayBackend backend_;
     CountingPresenter presenter_;
     CountingAudioDevice audio_;
     SoakPlayer player_;
-    Display display_;
-    DisplayEffects effects_{display_};
-    std::unique_ptr<Game> game_;
+    HeadlessGame headless_;
     Tally tally_;
     int64_t frame_ = 0;
     uint32_t backgroundTopLeft_ = 0;
 };
 
 void Soak::violation(const std::string& why) {
-    const Game& game = *game_;
+    const Game& game = headless_.game();
     std::fprintf(stderr,
                  "soak: FAILED at frame %" PRId64
                  " (--size %dx%d --seed %u): %s\n"
@@ -255,39 +243,27 @@ void Soak::violation(const std::string& why) {
 void Soak::checkFrame(int64_t presentsBefore) {
     std::string why;
     check(presenter_.presents == presentsBefore + 1, "the frame was not shown exactly once");
-    check(presenter_.width == display_.screen.width && presenter_.height == display_.screen.height,
+    check(presenter_.width == headless_.display().screen.width &&
+              presenter_.height == headless_.display().screen.height,
           "the frame shown is not the screen's size");
-    for (Surface* s : {display_.primary, display_.backBuffer, display_.background,
-                       display_.tileSheet, display_.fps, display_.gameOver}) {
+    for (Surface* s : {headless_.display().primary, headless_.display().backBuffer,
+                       headless_.display().background, headless_.display().tileSheet,
+                       headless_.display().fps, headless_.display().gameOver}) {
         check(s != nullptr && !s->isLost(), "a surface is missing or still lost after the frame");
     }
     // The top row is left to the background: the score panel, the well, the leaderboard, the
     // banner and the FPS counter all keep below or beside it. Only flying debris may pass.
-    const int panelGlyph = static_cast<int>(display_.screen.cellSize * 1.2) / 2;
-    const bool topLeftFree = display_.screen.width - 14 * panelGlyph >= panelGlyph &&
-                             !(hasFlag(game_->state, PLAYING) && game_->liveParticleCount > 0);
+    const int panelGlyph = static_cast<int>(headless_.display().screen.cellSize * 1.2) / 2;
+    const bool topLeftFree =
+        headless_.display().screen.width - 14 * panelGlyph >= panelGlyph &&
+        !(hasFlag(headless_.game().state, PLAYING) && headless_.game().liveParticleCount > 0);
     if (topLeftFree) {
         check(presenter_.topLeft == backgroundTopLeft_,
               "the frame's top-left pixel is not the background's");
     }
-    if (!checkGame(*game_, why)) {
+    if (!checkGame(headless_.game(), why)) {
         violation(why);
     }
-}
-
-bool Soak::enterScratchFolder(fs::path& folder) {
-    std::string pattern = (fs::temp_directory_path() / "shardfall-soak-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("soak: mkdtemp");
-        return false;
-    }
-    folder = pattern;
-    fs::current_path(folder);
-    const std::vector<uint8_t> picture = gradientBackgroundFile();
-    std::ofstream(BackgroundFileName, std::ios::binary)
-        .write(reinterpret_cast<const char*>(picture.data()),
-               static_cast<std::streamsize>(picture.size()));
-    return true;
 }
 
 // The player's keys before a frame, checked as they land: Enter at the scores screen must have
@@ -308,9 +284,9 @@ void Soak::letPlayerAct(Game& game, const GameProgress& progress) {
         check(checkProgress(progress, game, why), why);
     }
     if (player_.switchesAway()) {
-        software(display_.primary).markLost();
-        for (Surface* s :
-             {display_.background, display_.tileSheet, display_.fps, display_.gameOver}) {
+        software(headless_.display().primary).markLost();
+        for (Surface* s : {headless_.display().background, headless_.display().tileSheet,
+                           headless_.display().fps, headless_.display().gameOver}) {
             software(s).markLost();
         }
     }
@@ -334,33 +310,36 @@ void Soak::tallyFrame(const Game& game, const GameProgress& before, bool wasOver
     }
 }
 
-// As at program start: the table loads (and makes) records.dat before anything is seeded.
+// As at program start: the table loads (and makes) records.dat before the seed, which the
+// soak's digests were made without the music start-up's draw.
 bool Soak::startGame() {
-    game_ = std::make_unique<Game>();
-    seedRandom(options_.seed);
-    setAudioDevice(&audio_);
-    display_.fpsCounter = FpsCounter(tickClock);
-    if (startDisplay(display_, backend_, *game_) != 1) {
-        std::fprintf(stderr, "soak: the display did not start\n");
+    HeadlessGame::Options options;
+    options.width = options_.width;
+    options.height = options_.height;
+    options.seed = options_.seed;
+    options.musicStartUp = false;
+    options.audio = &audio_;
+    std::string error;
+    if (!headless_.start(options, error)) {
+        std::fprintf(stderr, "soak: %s\n", error.c_str());
         return false;
     }
-    backend_.primary()->setPresenter(&presenter_);
-    backgroundTopLeft_ = software(display_.background).pixel(0, 0);
-    player_.setScreen(&effects_);
+    headless_.backend().primary()->setPresenter(&presenter_);
+    backgroundTopLeft_ = software(headless_.display().background).pixel(0, 0);
+    player_.setScreen(&headless_.effects());
     return true;
 }
 
 // One frame: the player acts, the game ticks and draws, and everything is checked and counted.
 void Soak::playFrame(GameProgress& progress, std::string& why) {
-    Game& game = *game_;
+    Game& game = headless_.game();
     const bool wasOver = hasFlag(game.state, GAME_OVER);
     letPlayerAct(game, progress);
     progress = progressOf(game);
 
     const int64_t presentsBefore = presenter_.presents;
     audio_.clearsThisFrame = 0;
-    tickMilliseconds += 10;
-    runTick(display_, game);
+    headless_.tick();
     checkFrame(presentsBefore);
     check(checkProgress(progress, game, why), why);
 
@@ -381,15 +360,13 @@ void Soak::printProgress(std::chrono::steady_clock::time_point started) const {
 }
 
 int Soak::run() {
-    const fs::path previous = fs::current_path();
-    fs::path folder;
-    if (!enterScratchFolder(folder) || !startGame()) {
+    if (!startGame()) {
         return 2;
     }
 
     std::string why;
-    check(checkRecordsFile(game_->highScores, why), why);
-    GameProgress progress = progressOf(*game_);
+    check(checkRecordsFile(headless_.game().highScores, why), why);
+    GameProgress progress = progressOf(headless_.game());
     double residentAtStart = 0.0;
     const auto started = std::chrono::steady_clock::now();
 
@@ -405,19 +382,12 @@ int Soak::run() {
     tally_.frames = frame_;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    check(checkRecordsFile(game_->highScores, why), why);
+    check(checkRecordsFile(headless_.game().highScores, why), why);
     printSummary(seconds, residentAtStart);
     if (options_.requireEveryState && !reachedEverything()) {
         return 1;
     }
-
-    // The table saves once more as the game ends, as at program exit: still in its folder.
-    ReleaseDisplay(display_);
-    game_.reset();
-    setAudioDevice(nullptr);
-    fs::current_path(previous);
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    // The headless game ends as the program does: the table saves once more, in its folder.
     return 0;
 }
 
@@ -450,7 +420,7 @@ void Soak::printSummary(double seconds, double residentAtStart) const {
     std::printf("  RSS after the first frame %.1f MiB, at the end %.1f MiB, peak %.1f MiB\n",
                 residentAtStart, residentMiB(), peakResidentMiB());
     // The same arguments give the same digest on every build: a change of behaviour shows here.
-    const StateDigest digest = digestOf(*game_);
+    const StateDigest digest = digestOf(headless_.game());
     std::printf("  digest %016" PRIx64 " (", digest.combined());
     for (size_t i = 0; i < digest.fields.size(); ++i) {
         std::printf("%s%.*s %016" PRIx64, i == 0 ? "" : ", ",

@@ -1,4 +1,4 @@
-#include "scratch_folder.h"
+#include "sys/scratch_folder.h"
 
 #include <cstdio>
 #include <random>

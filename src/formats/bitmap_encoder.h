@@ -1,6 +1,6 @@
 // Writes Windows bitmap files in the one layout the game reads: the 14-byte file header, the
-// 40-byte info header, no colour table and 24-bit bottom-up rows. For the asset generator, the
-// tools and the tests, never the game itself.
+// 40-byte info header, no colour table and 24-bit bottom-up rows. For the asset generator and
+// the headless game, never the game itself.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "bitmap_encoder.h"
+#include "formats/bitmap_encoder.h"
 
 #include <fstream>
 
