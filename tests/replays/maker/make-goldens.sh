@@ -3,14 +3,14 @@
 # (state every 250 frames, frames chosen from the events reached), and prints what each one
 # reaches. For a change of behaviour that is meant; look at the coverage before committing.
 #
-#   tools/replay/make-goldens.sh [BUILD_DIR]
+#   tests/replays/maker/make-goldens.sh [BUILD_DIR]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
-out=$(cd "${0%/*}/../../tests/replays" && pwd)
+out=$(cd "${0%/*}/.." && pwd)
 
 make_one() {
     local name=$1 script=$2 seed=$3
-    "$build/tools/replay/replay_maker" "$script" "$out/$name.sfr" "$seed"
+    "$build/tests/replays/maker/replay_maker" "$script" "$out/$name.sfr" "$seed"
     "$build/tools/replay/shardfall-replay" "$out/$name.sfr" --every 250 --coverage \
         --write-golden "$out/$name.golden" | grep -vE '^(frame|end) '
 }
