@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -57,6 +58,12 @@ bool parseNumber(std::string_view text, uint64_t& out) {
         out = out * 10 + static_cast<uint64_t>(c - '0');
     }
     return true;
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return path.empty() || error ? path : absolute.string();
 }
 
 bool parseOptions(int argc, char** argv, Options& o) {
@@ -532,6 +539,13 @@ int main(int argc, char** argv) {
                      "                        [--png FRAME:PATH ...] [--coverage]\n"
                      "                        [--check GOLDEN] [--write-golden GOLDEN]\n");
         return 2;
+    }
+    // The game plays in a scratch folder of its own: the files named are found from here.
+    for (std::string* path : {&options.file, &options.check, &options.writeGolden}) {
+        *path = absolutePath(*path);
+    }
+    for (auto& [frame, path] : options.pngs) {
+        path = absolutePath(path);
     }
     Player player(options);
     return player.run();
