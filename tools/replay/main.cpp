@@ -1,17 +1,21 @@
 // Plays a recorded game (shardfall --record FILE) at full speed without a window and prints
 // the game's state digest every N frames and at the end, checksums of chosen frames' pixels,
 // or writes those frames as PNG pictures. With --check it compares the run with a golden file
-// and names the first frame and field that differ; --write-golden makes one.
+// and names the first frame and field that differ; --write-golden makes one, with this
+// system's frame checksums; --add-pixels checks a run's state against a golden and puts this
+// system's checksums of the golden's frames into it.
 //
 //   shardfall-replay FILE [--every N] [--frames-to-hash F,F,...] [--png FRAME:PATH ...]
-//                    [--coverage] [--check GOLDEN] [--write-golden GOLDEN]
+//                    [--coverage] [--check GOLDEN] [--write-golden GOLDEN] [--add-pixels GOLDEN]
 //
 // Exit code 0 when the run matches the golden and the recording's own final digest, 1 when it
 // does not, 2 for a file that cannot be played or bad arguments.
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -35,6 +39,11 @@ namespace {
 
 constexpr int FIELDS = static_cast<int>(StateDigest::FIELD_NAMES.size());
 
+// The system whose frame checksums this player measures and checks (the build names it): a
+// game's state is the same on every system, but its frames' text is not (FreeType's glyphs on
+// Linux, GDI's on Windows).
+constexpr std::string_view THIS_SYSTEM = SHARDFALL_PIXELS_SYSTEM;
+
 struct Options {
     std::string file;
     uint64_t every = 0;
@@ -43,6 +52,7 @@ struct Options {
     bool coverage = false;
     std::string check;
     std::string writeGolden;
+    std::string addPixels;
 };
 
 bool parseNumber(std::string_view text, uint64_t& out) {
@@ -57,6 +67,12 @@ bool parseNumber(std::string_view text, uint64_t& out) {
         out = out * 10 + static_cast<uint64_t>(c - '0');
     }
     return true;
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return path.empty() || error ? path : absolute.string();
 }
 
 bool parseOptions(int argc, char** argv, Options& o) {
@@ -103,11 +119,14 @@ bool parseOptions(int argc, char** argv, Options& o) {
             o.check = value;
         } else if (arg == "--write-golden") {
             o.writeGolden = value;
+        } else if (arg == "--add-pixels") {
+            o.addPixels = value;
         } else {
             return false;
         }
     }
-    return !o.file.empty();
+    // Adding checksums to a golden is a run of its own.
+    return !o.file.empty() && (o.addPixels.empty() || (o.check.empty() && o.writeGolden.empty()));
 }
 
 std::string fieldsText(const std::array<uint64_t, FIELDS>& fields) {
@@ -136,12 +155,16 @@ std::string digestText(const StateDigest& d) {
 
 // What a golden file holds: per-field trails every N frames (each field's hash of every frame
 // so far, folded, so that a difference that comes and goes between two lines still shows),
-// records.dat as written by then (its scratch record is in no digest), frame checksums, the
-// final digest and the events reached.
+// records.dat as written by then (its scratch record is in no digest), frame checksums per
+// system, the final digest and the events reached. Every system checks the state lines; a
+// system checks its own checksums, and every system has one for each frame that any has.
+//
+//   every N                       trail FRAME FIELD×10          records FRAME HASH
+//   pixels SYSTEM FRAME HASH      end FRAMES FIELD×10           reaches EVENT...
 struct Golden {
     uint64_t every = 500;
     std::map<uint64_t, std::array<uint64_t, FIELDS>> trails;
-    std::map<uint64_t, uint64_t> pixels;
+    std::map<std::string, std::map<uint64_t, uint64_t>, std::less<>> pixels;  // by system
     std::map<uint64_t, uint64_t> records;  // records.dat as the game left it on disk
     uint64_t endFrame = 0;
     std::array<uint64_t, FIELDS> end{};
@@ -155,6 +178,32 @@ bool readFields(std::istringstream& line, std::array<uint64_t, FIELDS>& fields) 
             return false;
         }
         f = std::strtoull(hex.c_str(), nullptr, 16);
+    }
+    return true;
+}
+
+// A system's name in a golden: a small letter, then small letters and digits.
+bool isSystemName(const std::string& name) {
+    return !name.empty() && name[0] >= 'a' && name[0] <= 'z' &&
+           std::all_of(name.begin(), name.end(),
+                       [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); });
+}
+
+// The frames with checksums, the same for every system; false (with the reason) when the
+// systems name different frames.
+bool pixelFrames(const Golden& golden, std::set<uint64_t>& frames, std::string& error) {
+    frames.clear();
+    for (const auto& [system, checksums] : golden.pixels) {
+        std::set<uint64_t> own;
+        for (const auto& [frame, hash] : checksums) {
+            own.insert(frame);
+        }
+        if (&checksums != &golden.pixels.begin()->second && own != frames) {
+            error = "the pixels of " + golden.pixels.begin()->first + " and " + system +
+                    " are for different frames";
+            return false;
+        }
+        frames = std::move(own);
     }
     return true;
 }
@@ -183,6 +232,12 @@ bool readGolden(const std::string& path, Golden& golden, std::string& error) {
             if (!golden.reaches.empty() && golden.reaches[0] == ' ') {
                 golden.reaches.erase(0, 1);
             }
+        } else if (kind == "pixels") {
+            std::string system;
+            std::string hex;
+            ok = static_cast<bool>(line >> system >> frame >> hex) && isSystemName(system) &&
+                 hex.size() == 16;
+            golden.pixels[system][frame] = std::strtoull(hex.c_str(), nullptr, 16);
         } else if (!(line >> frame)) {
             ok = false;
         } else if (kind == "every") {
@@ -194,10 +249,6 @@ bool readGolden(const std::string& path, Golden& golden, std::string& error) {
             std::string hex;
             ok = static_cast<bool>(line >> hex) && hex.size() == 16;
             golden.records[frame] = std::strtoull(hex.c_str(), nullptr, 16);
-        } else if (kind == "pixels") {
-            std::string hex;
-            ok = static_cast<bool>(line >> hex) && hex.size() == 16;
-            golden.pixels[frame] = std::strtoull(hex.c_str(), nullptr, 16);
         } else if (kind == "end") {
             golden.endFrame = frame;
             ok = readFields(line, golden.end);
@@ -215,6 +266,36 @@ bool readGolden(const std::string& path, Golden& golden, std::string& error) {
         return false;
     }
     return true;
+}
+
+bool saveGolden(const std::string& path, const Golden& golden) {
+    auto hex = [](uint64_t value) {
+        char text[24];
+        std::snprintf(text, sizeof text, "%016" PRIx64, value);
+        return std::string(text);
+    };
+    // Binary: the same line ends on every system.
+    std::ofstream out(path, std::ios::binary);
+    out << "# shardfall-replay golden: shardfall-replay REPLAY --check THIS_FILE\n"
+           "# The state lines hold on every system; the frame checksums are per system, since\n"
+           "# the text differs. shardfall-replay REPLAY --add-pixels THIS_FILE puts in those of\n"
+           "# the system it runs on.\n";
+    out << "every " << golden.every << "\n";
+    for (const auto& [frame, trail] : golden.trails) {
+        out << "trail " << frame << fieldsText(trail) << "\n";
+    }
+    for (const auto& [frame, hash] : golden.records) {
+        out << "records " << frame << " " << hex(hash) << "\n";
+    }
+    for (const auto& [system, checksums] : golden.pixels) {
+        for (const auto& [frame, hash] : checksums) {
+            out << "pixels " << system << " " << frame << " " << hex(hash) << "\n";
+        }
+    }
+    out << "end " << golden.endFrame << fieldsText(golden.end) << "\n";
+    out << "reaches " << golden.reaches << "\n";
+    out.close();
+    return out.good();
 }
 
 // The frames whose pixels a new golden keeps: the first frame of every event reached and the
@@ -276,6 +357,7 @@ class Player {
     int compareWithRecording(const StateDigest& digest) const;
     bool compareWithGolden(uint64_t frames, const StateDigest& digest);
     bool writeGolden(uint64_t frames, const StateDigest& digest);
+    bool addPixels();
     void afterFrame();
     void checkRecordsFile(uint64_t frame);
     void reportStateDifference(uint64_t frame, const std::array<uint64_t, FIELDS>& expected);
@@ -285,7 +367,11 @@ class Player {
     ReplaySession session_;
     Coverage coverage_;
     Golden golden_;
+    // The golden checked against (--check, or --add-pixels, which checks the state only).
+    std::string goldenPath_;
+    std::set<uint64_t> goldenFrames_;
     bool checking_ = false;
+    bool adding_ = false;
     bool differs_ = false;
     bool pixelsDiffer_ = false;
     uint64_t lastMatching_ = 0;
@@ -352,12 +438,14 @@ void Player::afterFrame() {
         if (!checking_ && hashFrames_.count(frame) != 0) {
             std::printf("frame %" PRIu64 " pixels %016" PRIx64 "\n", frame, hash);
         }
-        if (checking_ && !pixelsDiffer_ && golden_.pixels.count(frame) != 0 &&
-            golden_.pixels[frame] != hash) {
+        const auto own = golden_.pixels.find(THIS_SYSTEM);
+        if (checking_ && !adding_ && !pixelsDiffer_ && own != golden_.pixels.end() &&
+            own->second.count(frame) != 0 && own->second.at(frame) != hash) {
             pixelsDiffer_ = true;
             std::printf("DIFFERS: frame %" PRIu64 ": pixels %016" PRIx64 ", golden %016" PRIx64
-                        "\n",
-                        frame, hash, golden_.pixels[frame]);
+                        " (%.*s)\n",
+                        frame, hash, own->second.at(frame), static_cast<int>(THIS_SYSTEM.size()),
+                        THIS_SYSTEM.data());
         }
         if (png && !writePng(session_.screen(), o_.pngs.at(frame))) {
             std::fprintf(stderr, "shardfall-replay: cannot write %s\n", o_.pngs.at(frame).c_str());
@@ -371,8 +459,20 @@ bool Player::prepare(std::string& error) {
     if (!readReplayFile(o_.file, replay_, error)) {
         return false;
     }
-    checking_ = !o_.check.empty();
-    if (checking_ && !readGolden(o_.check, golden_, error)) {
+    adding_ = !o_.addPixels.empty();
+    goldenPath_ = adding_ ? o_.addPixels : o_.check;
+    checking_ = !goldenPath_.empty();
+    if (checking_ && !readGolden(goldenPath_, golden_, error)) {
+        return false;
+    }
+    if (checking_ && !pixelFrames(golden_, goldenFrames_, error)) {
+        error = goldenPath_ + ": " + error;
+        return false;
+    }
+    // A golden with frame checksums must have this system's, or its frames would go unchecked.
+    if (checking_ && !adding_ && !goldenFrames_.empty() && golden_.pixels.count(THIS_SYSTEM) == 0) {
+        error = goldenPath_ + ": no frame checksums for " + std::string(THIS_SYSTEM) +
+                " (shardfall-replay REPLAY --add-pixels GOLDEN makes them)";
         return false;
     }
     every_ = checking_ ? golden_.every : o_.every;
@@ -380,9 +480,7 @@ bool Player::prepare(std::string& error) {
         every_ = 500;
     }
     hashFrames_ = o_.hashFrames;
-    for (const auto& [frame, hash] : golden_.pixels) {
-        hashFrames_.insert(frame);
-    }
+    hashFrames_.insert(goldenFrames_.begin(), goldenFrames_.end());
     // A new golden picks its frames from the events once the run is over: every frame is
     // hashed meanwhile.
     hashAll_ = !o_.writeGolden.empty();
@@ -459,38 +557,55 @@ bool Player::compareWithGolden(uint64_t frames, const StateDigest& digest) {
                     golden_.reaches.c_str());
     }
     if (differs_ || pixelsDiffer_ || recordsDiffer_) {
-        std::printf("FAILED: the run differs from %s\n", o_.check.c_str());
+        std::printf("FAILED: the run differs from %s\n", goldenPath_.c_str());
         return false;
     }
-    std::printf("matches %s\n", o_.check.c_str());
+    std::printf("matches %s\n", goldenPath_.c_str());
     return true;
 }
 
 bool Player::writeGolden(uint64_t frames, const StateDigest& digest) {
     std::set<uint64_t> chosen = framesWorthHashing(coverage_, frames);
     chosen.insert(o_.hashFrames.begin(), o_.hashFrames.end());
-    std::ofstream out(o_.writeGolden);
-    out << "# shardfall-replay golden: shardfall-replay REPLAY --check THIS_FILE\n";
-    out << "every " << every_ << "\n";
-    for (const auto& [frame, trail] : trails_) {
-        out << "trail " << frame << fieldsText(trail) << "\n";
-    }
-    for (const auto& [frame, hash] : records_) {
-        char hex[24];
-        std::snprintf(hex, sizeof hex, "%016" PRIx64, hash);
-        out << "records " << frame << " " << hex << "\n";
-    }
+    Golden golden;
+    golden.every = every_;
+    golden.trails = trails_;
+    golden.records = records_;
+    auto& own = golden.pixels[std::string(THIS_SYSTEM)];
     for (uint64_t frame : chosen) {
-        char hex[24];
-        std::snprintf(hex, sizeof hex, "%016" PRIx64, pixels_[frame]);
-        out << "pixels " << frame << " " << hex << "\n";
+        own[frame] = pixels_[frame];
     }
-    out << "end " << frames << fieldsText(digest.fields) << "\n";
-    out << "reaches " << coverage_.reached() << "\n";
-    if (!out.good()) {
+    golden.endFrame = frames;
+    golden.end = digest.fields;
+    golden.reaches = coverage_.reached();
+    if (!saveGolden(o_.writeGolden, golden)) {
         std::fprintf(stderr, "shardfall-replay: cannot write %s\n", o_.writeGolden.c_str());
         return false;
     }
+    return true;
+}
+
+// After a run whose state matched the golden: this system's checksums of the golden's frames
+// take the place of any it had.
+bool Player::addPixels() {
+    auto& own = golden_.pixels[std::string(THIS_SYSTEM)];
+    own.clear();
+    for (uint64_t frame : goldenFrames_) {
+        const auto measured = pixels_.find(frame);
+        if (measured == pixels_.end()) {
+            std::fprintf(stderr, "shardfall-replay: %s names frame %" PRIu64 ", never played\n",
+                         goldenPath_.c_str(), frame);
+            return false;
+        }
+        own[frame] = measured->second;
+    }
+    if (!saveGolden(goldenPath_, golden_)) {
+        std::fprintf(stderr, "shardfall-replay: cannot write %s\n", goldenPath_.c_str());
+        return false;
+    }
+    std::printf("wrote the %.*s checksums of %zu frames into %s\n",
+                static_cast<int>(THIS_SYSTEM.size()), THIS_SYSTEM.data(), own.size(),
+                goldenPath_.c_str());
     return true;
 }
 
@@ -519,6 +634,9 @@ int Player::run() {
     if (!o_.writeGolden.empty() && !writeGolden(frames, digest)) {
         return 2;
     }
+    if (adding_ && !addPixels()) {
+        return 2;
+    }
     return result;
 }
 
@@ -530,8 +648,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: shardfall-replay FILE [--every N] [--frames-to-hash F,F,...]\n"
                      "                        [--png FRAME:PATH ...] [--coverage]\n"
-                     "                        [--check GOLDEN] [--write-golden GOLDEN]\n");
+                     "                        [--check GOLDEN] [--write-golden GOLDEN]\n"
+                     "                        [--add-pixels GOLDEN]\n");
         return 2;
+    }
+    // The game plays in a scratch folder of its own: the files named are found from here.
+    for (std::string* path :
+         {&options.file, &options.check, &options.writeGolden, &options.addPixels}) {
+        *path = absolutePath(*path);
+    }
+    for (auto& [frame, path] : options.pngs) {
+        path = absolutePath(path);
     }
     Player player(options);
     return player.run();

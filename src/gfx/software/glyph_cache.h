@@ -1,7 +1,11 @@
-// Rasterised text for the software drawing contexts. One monospace face (DejaVu Sans Mono,
-// found on the system) is scaled so that every glyph advances exactly the requested width
-// and its ascender and descender fill the requested height; the coverage of the glyphs of the
-// game's code page is kept per (height, width), so drawing the same sizes again allocates nothing.
+// Rasterised text for the software drawing contexts. One monospace face (DejaVu Sans Mono) is
+// scaled so that every glyph advances exactly the requested width and its ascender and
+// descender fill the requested height; the coverage of the glyphs of the game's code page is
+// kept per (height, width), so drawing the same sizes again allocates nothing.
+// The cache is the same everywhere; what makes the glyphs is the system's: FreeType with the
+// face fontconfig finds on Linux (glyph_cache_freetype.cpp), GDI on Windows, which draws the
+// Windows game's own text too (win32/glyph_cache_gdi.cpp). So the frames of the headless
+// tools and tests differ between the two systems in their text alone.
 #pragma once
 
 #include <array>
@@ -65,12 +69,14 @@ class GlyphCache {
     static constexpr int CAPACITY = 16;
 
     // The cache of the whole process, made at first use. The environment variable
-    // SHARDFALL_FONT_FILE, when set, names the face file to use instead of looking for one.
-    // Like GDI's text, it is meant for the main thread only.
+    // SHARDFALL_FONT_FILE, when set, names the face file to use instead of looking for one (on
+    // Windows: a file that GDI then knows for this process alone, for a DejaVu Sans Mono that is
+    // not installed). Like GDI's text, it is meant for the main thread only.
     static GlyphCache& shared();
 
-    // fontFile empty: look for DejaVu Sans Mono (findDejaVuSansMono). The face is opened at the
-    // first request for glyphs; when that fails, one line goes to `warnings` and no text is drawn.
+    // fontFile empty: look for DejaVu Sans Mono (findDejaVuSansMono on Linux; on Windows GDI is
+    // asked for it by name). The face is opened at the first request for glyphs; when that
+    // fails, one line goes to `warnings` and no text is drawn.
     explicit GlyphCache(std::string fontFile = {}, std::FILE* warnings = stderr);
     ~GlyphCache();
     GlyphCache(const GlyphCache&) = delete;
@@ -85,14 +91,18 @@ class GlyphCache {
     // Whether a face is loaded (opening it on the first call).
     bool hasFace();
 
-    // The face file in use, once opened; for diagnostics and tests.
+    // The face file in use, once opened (on Windows only one given); for diagnostics.
     const std::string& fontFile() const { return fontFile_; }
 
     // How many sizes have been rasterised over the cache's life.
     int rasterisations() const { return rasterisations_; }
 
   private:
+    // The system's face, and what it takes to let go of it: both defined by the system's file.
     struct Face;
+    struct FaceDeleter {
+        void operator()(Face* face) const;
+    };
     struct Entry {
         int height = 0;
         int width = 0;
@@ -100,21 +110,27 @@ class GlyphCache {
         std::unique_ptr<GlyphSet> set;
     };
 
+    // The system's part: opens the face (setting the natural proportions below), or says why
+    // not in one line on warnings_; rasterises one size of an open face.
     bool openFace();
     std::unique_ptr<GlyphSet> rasterise(int height, int width);
 
     std::string fontFile_;
     std::FILE* warnings_;
-    std::unique_ptr<Face> face_;
+    std::unique_ptr<Face, FaceDeleter> face_;
+    // The face's own advance against its cell's height, for a request of width 0.
+    int naturalAdvance_ = 0;
+    int naturalCellHeight_ = 0;
     bool triedToOpen_ = false;
     std::vector<Entry> entries_;
     uint64_t useClock_ = 0;
     int rasterisations_ = 0;
 };
 
-// The system's DejaVu Sans Mono face file, or an empty string when there is none (a substitute
-// would not have the metrics the scaling relies on). On Linux fontconfig is asked; on Windows the
-// fonts folder is looked in. FONT_LOOKUP_HINT says where, for the warning when nothing is found.
+// The system's DejaVu Sans Mono face file for FreeType, or an empty string when there is none (a
+// substitute would not have the metrics the scaling relies on): fontconfig is asked.
+// FONT_LOOKUP_HINT says where, for the warning when nothing is found. (GDI finds its faces by name
+// itself.)
 std::string findDejaVuSansMono();
 extern const char* const FONT_LOOKUP_HINT;
 
