@@ -28,6 +28,7 @@
 #include "game/game.h"
 #include "game/state_digest.h"
 #include "gfx/surface.h"
+#include "golden_file.h"
 #include "png_writer.h"
 #include "replay/replay_file.h"
 #include "scores/high_score_table.h"
@@ -36,8 +37,6 @@
 using namespace shardfall;
 
 namespace {
-
-constexpr int FIELDS = static_cast<int>(StateDigest::FIELD_NAMES.size());
 
 // The system whose frame checksums this player measures and checks (the build names it): a
 // game's state is the same on every system, but its frames' text is not (FreeType's glyphs on
@@ -129,173 +128,18 @@ bool parseOptions(int argc, char** argv, Options& o) {
     return !o.file.empty() && (o.addPixels.empty() || (o.check.empty() && o.writeGolden.empty()));
 }
 
-std::string fieldsText(const std::array<uint64_t, FIELDS>& fields) {
-    std::string out;
-    char hex[24];
-    for (int i = 0; i < FIELDS; ++i) {
-        std::snprintf(hex, sizeof hex, " %016" PRIx64, fields[i]);
-        out += hex;
-    }
-    return out;
-}
-
 std::string digestText(const StateDigest& d) {
     std::string out;
     char hex[24];
     std::snprintf(hex, sizeof hex, "%016" PRIx64, d.combined());
     out += hex;
-    for (int i = 0; i < FIELDS; ++i) {
+    for (int i = 0; i < GOLDEN_FIELDS; ++i) {
         std::snprintf(hex, sizeof hex, "%016" PRIx64, d.fields[i]);
         // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a chain of
         // operator+ on a temporary string at -O2 and above.
         out.append(" ").append(StateDigest::FIELD_NAMES[i]).append("=").append(hex);
     }
     return out;
-}
-
-// What a golden file holds: per-field trails every N frames (each field's hash of every frame
-// so far, folded, so that a difference that comes and goes between two lines still shows),
-// records.dat as written by then (its scratch record is in no digest), frame checksums per
-// system, the final digest and the events reached. Every system checks the state lines; a
-// system checks its own checksums, and every system has one for each frame that any has.
-//
-//   every N                       trail FRAME FIELD×10          records FRAME HASH
-//   pixels SYSTEM FRAME HASH      end FRAMES FIELD×10           reaches EVENT...
-struct Golden {
-    uint64_t every = 500;
-    std::map<uint64_t, std::array<uint64_t, FIELDS>> trails;
-    std::map<std::string, std::map<uint64_t, uint64_t>, std::less<>> pixels;  // by system
-    std::map<uint64_t, uint64_t> records;  // records.dat as the game left it on disk
-    uint64_t endFrame = 0;
-    std::array<uint64_t, FIELDS> end{};
-    std::string reaches;
-};
-
-bool readFields(std::istringstream& line, std::array<uint64_t, FIELDS>& fields) {
-    for (uint64_t& f : fields) {
-        std::string hex;
-        if (!(line >> hex) || hex.size() != 16) {
-            return false;
-        }
-        f = std::strtoull(hex.c_str(), nullptr, 16);
-    }
-    return true;
-}
-
-// A system's name in a golden: a small letter, then small letters and digits.
-bool isSystemName(const std::string& name) {
-    return !name.empty() && name[0] >= 'a' && name[0] <= 'z' &&
-           std::all_of(name.begin(), name.end(),
-                       [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); });
-}
-
-// The frames with checksums, the same for every system; false (with the reason) when the
-// systems name different frames.
-bool pixelFrames(const Golden& golden, std::set<uint64_t>& frames, std::string& error) {
-    frames.clear();
-    for (const auto& [system, checksums] : golden.pixels) {
-        std::set<uint64_t> own;
-        for (const auto& [frame, hash] : checksums) {
-            own.insert(frame);
-        }
-        if (&checksums != &golden.pixels.begin()->second && own != frames) {
-            error = "the pixels of " + golden.pixels.begin()->first + " and " + system +
-                    " are for different frames";
-            return false;
-        }
-        frames = std::move(own);
-    }
-    return true;
-}
-
-bool readGolden(const std::string& path, Golden& golden, std::string& error) {
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot open " + path;
-        return false;
-    }
-    std::string text;
-    int number = 0;
-    bool ended = false;
-    while (std::getline(in, text)) {
-        ++number;
-        if (text.empty() || text[0] == '#') {
-            continue;
-        }
-        std::istringstream line(text);
-        std::string kind;
-        uint64_t frame = 0;
-        line >> kind;
-        bool ok = true;
-        if (kind == "reaches") {
-            std::getline(line, golden.reaches);
-            if (!golden.reaches.empty() && golden.reaches[0] == ' ') {
-                golden.reaches.erase(0, 1);
-            }
-        } else if (kind == "pixels") {
-            std::string system;
-            std::string hex;
-            ok = static_cast<bool>(line >> system >> frame >> hex) && isSystemName(system) &&
-                 hex.size() == 16;
-            golden.pixels[system][frame] = std::strtoull(hex.c_str(), nullptr, 16);
-        } else if (!(line >> frame)) {
-            ok = false;
-        } else if (kind == "every") {
-            golden.every = frame;
-            ok = frame > 0;
-        } else if (kind == "trail") {
-            ok = readFields(line, golden.trails[frame]);
-        } else if (kind == "records") {
-            std::string hex;
-            ok = static_cast<bool>(line >> hex) && hex.size() == 16;
-            golden.records[frame] = std::strtoull(hex.c_str(), nullptr, 16);
-        } else if (kind == "end") {
-            golden.endFrame = frame;
-            ok = readFields(line, golden.end);
-            ended = true;
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            error = path + ":" + std::to_string(number) + ": not a golden line";
-            return false;
-        }
-    }
-    if (!ended) {
-        error = path + ": no end line";
-        return false;
-    }
-    return true;
-}
-
-bool saveGolden(const std::string& path, const Golden& golden) {
-    auto hex = [](uint64_t value) {
-        char text[24];
-        std::snprintf(text, sizeof text, "%016" PRIx64, value);
-        return std::string(text);
-    };
-    // Binary: the same line ends on every system.
-    std::ofstream out(path, std::ios::binary);
-    out << "# shardfall-replay golden: shardfall-replay REPLAY --check THIS_FILE\n"
-           "# The state lines hold on every system; the frame checksums are per system, since\n"
-           "# the text differs. shardfall-replay REPLAY --add-pixels THIS_FILE puts in those of\n"
-           "# the system it runs on.\n";
-    out << "every " << golden.every << "\n";
-    for (const auto& [frame, trail] : golden.trails) {
-        out << "trail " << frame << fieldsText(trail) << "\n";
-    }
-    for (const auto& [frame, hash] : golden.records) {
-        out << "records " << frame << " " << hex(hash) << "\n";
-    }
-    for (const auto& [system, checksums] : golden.pixels) {
-        for (const auto& [frame, hash] : checksums) {
-            out << "pixels " << system << " " << frame << " " << hex(hash) << "\n";
-        }
-    }
-    out << "end " << golden.endFrame << fieldsText(golden.end) << "\n";
-    out << "reaches " << golden.reaches << "\n";
-    out.close();
-    return out.good();
 }
 
 // The frames whose pixels a new golden keeps: the first frame of every event reached and the
@@ -360,7 +204,7 @@ class Player {
     bool addPixels();
     void afterFrame();
     void checkRecordsFile(uint64_t frame);
-    void reportStateDifference(uint64_t frame, const std::array<uint64_t, FIELDS>& expected);
+    void reportStateDifference(uint64_t frame, const std::array<uint64_t, GOLDEN_FIELDS>& expected);
 
     const Options& o_;
     Replay replay_;
@@ -375,8 +219,8 @@ class Player {
     bool differs_ = false;
     bool pixelsDiffer_ = false;
     uint64_t lastMatching_ = 0;
-    std::array<uint64_t, FIELDS> trail_{};
-    std::map<uint64_t, std::array<uint64_t, FIELDS>> trails_;
+    std::array<uint64_t, GOLDEN_FIELDS> trail_{};
+    std::map<uint64_t, std::array<uint64_t, GOLDEN_FIELDS>> trails_;
     std::map<uint64_t, uint64_t> pixels_;
     std::map<uint64_t, uint64_t> records_;
     bool recordsDiffer_ = false;
@@ -385,8 +229,8 @@ class Player {
     bool hashAll_ = false;
 };
 
-void Player::reportStateDifference(uint64_t frame, const std::array<uint64_t, FIELDS>& expected) {
-    for (int i = 0; i < FIELDS; ++i) {
+void Player::reportStateDifference(uint64_t frame, const std::array<uint64_t, GOLDEN_FIELDS>& expected) {
+    for (int i = 0; i < GOLDEN_FIELDS; ++i) {
         if (expected[i] != trail_[i]) {
             std::printf("DIFFERS: frame %" PRIu64
                         ": field %.*s first differs between frames %" PRIu64 " and %" PRIu64 "\n",
@@ -410,7 +254,7 @@ void Player::checkRecordsFile(uint64_t frame) {
 void Player::afterFrame() {
     const uint64_t frame = session_.frames();
     const StateDigest digest = digestOf(session_.game());
-    for (int i = 0; i < FIELDS; ++i) {
+    for (int i = 0; i < GOLDEN_FIELDS; ++i) {
         trail_[i] = (trail_[i] ^ digest.fields[i]) * 0x100000001B3ull + frame;
     }
     if (every_ != 0 && frame % every_ == 0) {
