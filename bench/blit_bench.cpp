@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 
 namespace shardfall {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "platform/draw_context.h"
 #include "platform/scoped_draw.h"
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 
 namespace shardfall {
 namespace {

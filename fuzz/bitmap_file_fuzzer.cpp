@@ -6,7 +6,7 @@
 #include <cstring>
 #include <span>
 
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 #include "render/bitmap_file.h"
 #include "render/display.h"
 #include "scratch_folder.h"

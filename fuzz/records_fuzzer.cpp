@@ -14,7 +14,7 @@
 #include "game/board.h"
 #include "game/screen_geometry.h"
 #include "platform/scoped_draw.h"
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 #include "render/leaderboard.h"
 #include "scores/high_score_table.h"
 #include "scratch_folder.h"

@@ -1,6 +1,6 @@
 #include "platform/headless_display_backend.h"
 
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 
 namespace shardfall {
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/glyph_cache.h"
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 
 namespace shardfall {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/glyph_cache.h"
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 
 namespace shardfall {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 #include "render/display.h"
 #include "support/bitmap_bytes.h"
 #include "support/temp_folder.h"

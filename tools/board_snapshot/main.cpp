@@ -14,7 +14,7 @@
 #include "game/screen_geometry.h"
 #include "platform/random.h"
 #include "platform/scoped_draw.h"
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 #include "png_writer.h"
 #include "render/tile_sheet.h"
 #include "render/well_drawing.h"

@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "bitmap_encoder.h"
 #include "game/board.h"
 #include "game/game.h"
 #include "platform/headless_display_backend.h"
-#include "png_writer.h"
 #include "platform/random.h"
-#include "platform/surface.h"
-#include "bitmap_encoder.h"
+#include "platform/software_surface.h"
+#include "png_writer.h"
 #include "render/display.h"
 #include "render/frame.h"
 

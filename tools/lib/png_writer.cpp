@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 
 namespace shardfall {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 #include "png_writer.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION

@@ -8,7 +8,7 @@
 #include "game/game.h"
 #include "game/keyboard.h"
 #include "platform/audio_device.h"
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 #include "render/display.h"
 #include "render/frame.h"
 #include "scores/high_score_table.h"

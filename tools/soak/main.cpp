@@ -31,7 +31,7 @@
 #include "platform/audio_device.h"
 #include "platform/headless_display_backend.h"
 #include "platform/random.h"
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 #include "player.h"
 #include "render/display.h"
 #include "render/frame.h"

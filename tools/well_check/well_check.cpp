@@ -17,7 +17,7 @@
 
 #include "platform/draw_context.h"
 #include "platform/scoped_draw.h"
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 #include "render/tile_sheet.h"
 
 using namespace shardfall;

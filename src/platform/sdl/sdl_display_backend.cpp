@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/sdl/sdl_clock.h"
+#include "platform/software_surface.h"
 
 namespace shardfall {
 

@@ -1,4 +1,4 @@
-#include "platform/surface.h"
+#include "platform/software_surface.h"
 
 #include <algorithm>
 #include <atomic>
