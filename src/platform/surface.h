@@ -8,6 +8,7 @@
 namespace shardfall {
 
 class DrawContext;
+class SoftwareCopySource;
 
 // A rectangle with exclusive right and bottom edges, as the platform's RECT.
 struct Rect {
@@ -38,6 +39,7 @@ enum FlipFlags : uint32_t {
 // Result codes: 0 is success, negative values are failures, as HRESULTs are.
 using SurfaceResult = int32_t;
 constexpr SurfaceResult SURFACE_OK = 0;
+constexpr SurfaceResult SURFACE_ERR_INVALIDOBJECT = static_cast<int32_t>(0x88760082);
 constexpr SurfaceResult SURFACE_ERR_INVALIDRECT = static_cast<int32_t>(0x88760096);
 constexpr SurfaceResult SURFACE_ERR_SURFACELOST = static_cast<int32_t>(0x887601C2);
 constexpr SurfaceResult SURFACE_ERR_NOTFLIPPABLE = static_cast<int32_t>(0x887601E0);
@@ -108,6 +110,11 @@ class Surface {
     // Primary surfaces only: the back buffer becomes the front buffer and is presented.
     virtual Surface* attachedBackBuffer() = 0;
     virtual SurfaceResult flip(uint32_t flags) = 0;
+
+    // What the in-memory surfaces' copies read from this surface when it is their source
+    // (software_copy_source.h); null for a surface of another kind, which they refuse to copy
+    // from (SURFACE_ERR_INVALIDOBJECT).
+    virtual SoftwareCopySource* softwareCopySource() { return nullptr; }
 };
 
 }  // namespace shardfall

@@ -117,6 +117,44 @@ TEST(Surface, EmptyInvertedOrOutsideRectanglesDrawNothing) {
     EXPECT_EQ(pixels(dst), std::vector<uint32_t>(256, 0u));
 }
 
+// A surface of another kind (a DirectDraw surface, or a wrapper as a display backend may hand
+// out) is no source for a software copy: the copy is refused and draws nothing.
+TEST(Surface, CopiesFromASurfaceOfAnotherKindAreRefused) {
+    struct Wrapper final : Surface {
+        explicit Wrapper(SoftwareSurface& s) : inner(s) {}
+        int width() const override { return inner.width(); }
+        int height() const override { return inner.height(); }
+        SurfaceResult setColorKey(uint32_t key) override { return inner.setColorKey(key); }
+        SurfaceResult bltFast(int x, int y, Surface& src, const Rect& r, uint32_t f) override {
+            return inner.bltFast(x, y, src, r, f);
+        }
+        SurfaceResult blt(const Rect& d, Surface& src, const Rect* r, uint32_t f) override {
+            return inner.blt(d, src, r, f);
+        }
+        SurfaceResult lock(LockedPixels& out) override { return inner.lock(out); }
+        SurfaceResult unlock() override { return inner.unlock(); }
+        DrawContext* getDC() override { return inner.getDC(); }
+        void releaseDC(DrawContext* dc) override { inner.releaseDC(dc); }
+        bool isLost() const override { return inner.isLost(); }
+        SurfaceResult restore() override { return inner.restore(); }
+        Surface* attachedBackBuffer() override { return nullptr; }
+        SurfaceResult flip(uint32_t f) override { return inner.flip(f); }
+        SoftwareSurface& inner;
+    };
+    SoftwareSurface picture(4, 4);
+    fill(picture, 0x123456);
+    Wrapper wrapped(picture);
+    SoftwareSurface dst(8, 8);
+    const Rect all{0, 0, 4, 4};
+    EXPECT_EQ(dst.bltFast(0, 0, wrapped, all, BLTFAST_WAIT), SURFACE_ERR_INVALIDOBJECT);
+    EXPECT_EQ(dst.bltFast(0, 0, wrapped, all, BLTFAST_SRCCOLORKEY), SURFACE_ERR_INVALIDOBJECT);
+    EXPECT_EQ(dst.blt(Rect{0, 0, 8, 8}, wrapped, nullptr, BLT_ROP), SURFACE_ERR_INVALIDOBJECT);
+    EXPECT_EQ(pixels(dst), std::vector<uint32_t>(64, 0u));
+    // The wrapper draws through the software surface it wraps.
+    EXPECT_EQ(wrapped.bltFast(0, 0, dst, all, BLTFAST_WAIT), SURFACE_OK);
+    EXPECT_EQ(picture.pixel(3, 3), 0u);
+}
+
 // Keyed copies of thousands of rectangles of one source: more than its index first holds, and
 // large ones past what it packs at all, which are copied at once instead. Then all of them
 // again after the source changes. Each copy leaves the pixels just around it alone.
@@ -259,7 +297,7 @@ TEST(Surface, PrimaryShowsTheFlippedFrameUntilItIsWrittenItself) {
     } presenter;
     auto primary = SoftwareSurface::createPrimary(64, 32);
     primary->setPresenter(&presenter);
-    auto& back = static_cast<SoftwareSurface&>(*primary->attachedBackBuffer());
+    SoftwareSurface& back = *primary->backBuffer();
     SoftwareSurface picture(8, 4);
     encodeCoordinates(picture);
     const auto drawFrame = [&] { back.blt(Rect{0, 0, 64, 32}, picture, nullptr, BLT_ROP); };
