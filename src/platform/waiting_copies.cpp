@@ -6,21 +6,40 @@
 
 namespace shardfall {
 
+namespace {
+// Room for this many waiting copies per band, and never for fewer than MIN_COPY_ROOM: a frame
+// with 800 debris over a full well makes about 1100.
+constexpr size_t COPY_ROOM_PER_BAND = 64;
+constexpr size_t MIN_COPY_ROOM = 2048;
+}  // namespace
+
 void CopyReaders::finish() {
     if (queue_ != nullptr) {
         queue_->finishAll();
     }
 }
 
+// A copy takes one entry for each band it reaches: room for every copy reaching two bands, and
+// for one copy reaching all of them.
 WaitingCopies::WaitingCopies(CopyTarget& target, int height)
     : target_(target),
       height_(height),
+      copyRoom_(
+          std::max(MIN_COPY_ROOM, COPY_ROOM_PER_BAND * static_cast<size_t>(bandCount(height)))),
+      entryRoom_(2 * copyRoom_ + static_cast<size_t>(bandCount(height))),
       bandFirst_(static_cast<size_t>(bandCount(height)), -1),
-      bandLast_(bandFirst_.size(), -1) {}
+      bandLast_(bandFirst_.size(), -1) {
+    copies_.reserve(copyRoom_);
+    entries_.reserve(entryRoom_);
+}
 
 void WaitingCopies::add(const WaitingCopy& copy, CopyReaders& source) {
     const int firstBand = copy.y / BAND_ROWS;
     const int lastBand = (copy.y + copy.height - 1) / BAND_ROWS;
+    if (copies_.size() == copyRoom_ ||
+        entries_.size() + static_cast<size_t>(lastBand - firstBand + 1) > entryRoom_) {
+        finishAll();
+    }
     if (source.queue_ != nullptr && source.queue_ != this) {
         source.queue_->finishAll();
     }

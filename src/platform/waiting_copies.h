@@ -54,7 +54,9 @@ class CopyTarget {
     ~CopyTarget() = default;
 };
 
-// The copies waiting to be carried out into one surface.
+// The copies waiting to be carried out into one surface. The lists have a fixed room, taken when
+// the surface is made: when a copy finds them full, everything waiting is carried out first,
+// which gives the same pixels, so a frame never allocates however many copies it makes.
 class WaitingCopies {
   public:
     WaitingCopies(CopyTarget& target, int height);
@@ -90,6 +92,8 @@ class WaitingCopies {
 
     CopyTarget& target_;
     int height_;
+    size_t copyRoom_;
+    size_t entryRoom_;
     std::vector<Queued> copies_;
     std::vector<BandEntry> entries_;
     std::vector<int> bandFirst_;

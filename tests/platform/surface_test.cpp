@@ -155,6 +155,44 @@ TEST(Surface, CopiesFromASurfaceOfAnotherKindAreRefused) {
     EXPECT_EQ(picture.pixel(3, 3), 0u);
 }
 
+// More copies than the waiting lists hold, made with no look at the pixels in between: a copy
+// that finds the lists full has what waits carried out first, and the pixels are those of doing
+// every copy at once. Keyed, unkeyed and stretched copies of two pixels square, one at every
+// place of a surface of two bands, each overlapping the ones before it.
+TEST(Surface, CopiesBeyondTheWaitingRoomGiveTheSamePixels) {
+    // Each destination its own source: a source read by copies waiting in one surface has them
+    // carried out before another surface's copy reads it.
+    struct Pair {
+        SoftwareSurface blocks{16, 16};
+        SoftwareSurface to{64, 64};
+    } waited, atOnce;
+    for (Pair* p : {&waited, &atOnce}) {
+        encodeCoordinates(p->blocks);
+        for (int y = 0; y < 16; ++y) {
+            for (int x = y * 5 % 3; x < 16; x += 3) {
+                p->blocks.setPixel(x, y, 0);
+            }
+        }
+    }
+    // One source rectangle for every stretch: another would make the stretched rows again, and
+    // carry out what waits to read them first.
+    const Rect stretched{3, 4, 6, 7};
+    for (int i = 0; i < 63 * 63; ++i) {
+        const int x = i % 63;
+        const int y = i / 63;
+        const Rect part{i % 13, i % 11, i % 13 + 2, i % 11 + 2};
+        for (Pair* p : {&waited, &atOnce}) {
+            const SurfaceResult result =
+                i % 3 == 0   ? p->to.bltFast(x, y, p->blocks, part, BLTFAST_SRCCOLORKEY)
+                : i % 3 == 1 ? p->to.bltFast(x, y, p->blocks, part, BLTFAST_NOCOLORKEY)
+                             : p->to.blt(Rect{x, y, x + 2, y + 2}, p->blocks, &stretched, BLT_ROP);
+            ASSERT_EQ(result, SURFACE_OK) << i;
+        }
+        atOnce.to.pixel(0, 0);  // carries out the copy just made
+    }
+    EXPECT_EQ(pixels(waited.to), pixels(atOnce.to));
+}
+
 // Keyed copies of thousands of rectangles of one source: more than its index first holds, and
 // large ones past what it packs at all, which are copied at once instead. Then all of them
 // again after the source changes. Each copy leaves the pixels just around it alone.

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "game/board.h"
 #include "game/game.h"
+#include "game/particle.h"
 #include "platform/headless_display_backend.h"
 #include "render/display.h"
 #include "render/frame.h"
@@ -60,6 +63,69 @@ TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
     game->playerName = "NAME";
     EXPECT_EQ(countFrames(45), 0u) << "scores";
     ReleaseDisplay(display);
+}
+
+// Every frame of debris, from the clear until the last block has shrunk away, counted from the
+// first: a frame may copy more blocks than any frame before it (a burst of debris over the
+// stack), and that frame must find room as well as the ones after.
+TEST(FrameAllocation, EveryDebrisFrameAllocatesNothing) {
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+        int bursts;  // 0: debris from clearing four rows
+    };
+    const Case cases[] = {
+        {"four rows cleared at 1024x768", 1024, 768, 0},
+        {"four rows cleared at 1920x1080", 1920, 1080, 0},
+        {"800 debris at 1920x1080", 1920, 1080, MAX_PARTICLES},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        testing::RecordingAudioDevice audio;
+        testing::writeFile("dx000.bmp", testing::makeBitmap(256, 256, 24, testing::gradientPixel));
+        auto game = std::make_unique<Game>();
+        HeadlessDisplayBackend backend(c.width, c.height);
+        Display display;
+        ASSERT_EQ(InitDisplay(display, backend, *game), 1);
+
+        // A few frames of the empty well; then four rows fill up and clear.
+        for (int i = 0; i < 5; ++i) {
+            RunTick(display, *game);
+        }
+        Board& board = *game->board;
+        for (int y = 16; y < 20; ++y) {
+            for (int x = 0; x < board.width; ++x) {
+                board.setCell(x, y, Cell{0, 255, (x + y) % 7, 0});
+            }
+        }
+        game->clearFullRows();
+        for (int i = 0; i < c.bursts; ++i) {
+            game->particles[i] = Particle::burst(board.originX + (i * 37) % (10 * board.cellSize),
+                                                 board.originY + (i * 53) % (20 * board.cellSize),
+                                                 board.cellSize, i % 8);
+        }
+        game->liveParticleCount = std::max(game->liveParticleCount, c.bursts);
+        ASSERT_GT(game->liveParticleCount, 0);
+
+        const auto anyDebris = [&] {
+            for (int i = 0; i < game->liveParticleCount; ++i) {
+                if (game->particles[i].size >= 1.0) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        testing::AllocationCounter counter;
+        int frames = 0;
+        for (; anyDebris() && frames < 1000; ++frames) {
+            RunTick(display, *game);
+        }
+        EXPECT_EQ(counter.count(), 0u);
+        EXPECT_FALSE(anyDebris()) << "debris still shown after " << frames << " frames";
+        ReleaseDisplay(display);
+    }
 }
 
 }  // namespace
