@@ -4,6 +4,7 @@
 // the tiles still plain with the last stretch and the changes a flip reports (plain_tiles.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -90,7 +91,9 @@ class SoftwareSurface final : public Surface, private SoftwareCopySource, privat
         return shown.pixels_.data();
     }
     uint32_t* writePixels();
-    // A change about to be made; the pixels themselves are written later, or by waiting copies.
+    // Before any change of the pixels or the colour key: the copies waiting to read this surface
+    // are carried out, a primary gets its own pixels, and the version grows. The pixels are then
+    // written by the caller, or later by the copies it queues.
     void change();
 
     // The surface whose pixels this one shows: its back buffer for a primary after a flip.
