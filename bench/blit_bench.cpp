@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 
 namespace shardfall {
 namespace {

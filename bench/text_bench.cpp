@@ -6,6 +6,7 @@
 #include "gfx/draw_context.h"
 #include "gfx/scoped_draw.h"
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 
 namespace shardfall {
 namespace {

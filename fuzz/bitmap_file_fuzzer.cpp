@@ -8,6 +8,7 @@
 
 #include "formats/bitmap_file.h"
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 #include "render/display.h"
 #include "scratch_folder.h"
 

@@ -15,6 +15,7 @@
 #include "game/screen_geometry.h"
 #include "gfx/scoped_draw.h"
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 #include "render/leaderboard.h"
 #include "scores/high_score_table.h"
 #include "scratch_folder.h"

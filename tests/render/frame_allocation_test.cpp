@@ -1,66 +1,125 @@
 #include <gtest/gtest.h>
 
-#include "app/game_tick.h"
+#include <algorithm>
+#include <string>
+
 #include "game/board.h"
 #include "game/game.h"
-#include "host/headless/headless_display_backend.h"
-#include "render/display.h"
-#include "render/frame.h"
+#include "game/particle.h"
+#include "host/headless/headless_game.h"
 #include "support/allocation_counter.h"
-#include "support/bitmap_bytes.h"
-#include "support/recording_audio_device.h"
-#include "support/temp_folder.h"
 
 namespace shardfall {
 namespace {
 
+void startGame(HeadlessGame& headless, int width, int height) {
+    HeadlessGame::Options options;
+    options.width = width;
+    options.height = height;
+    std::string error;
+    ASSERT_TRUE(headless.start(options, error)) << error;
+}
+
 // Composes frames in every state after a few warm-up frames and counts operator new calls.
 TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
-    TempFolder folder;
-    testing::RecordingAudioDevice audio;
-    testing::writeFile("dx000.bmp", testing::makeBitmap(256, 256, 24, testing::gradientPixel));
-    auto game = std::make_unique<Game>();
-    HeadlessDisplayBackend backend(1024, 768);
-    Display display;
-    ASSERT_EQ(startDisplay(display, backend, *game), 1);
+    HeadlessGame headless;
+    ASSERT_NO_FATAL_FAILURE(startGame(headless, 1024, 768));
+    Game& game = headless.game();
 
     // A stack with four full rows under it, cleared into debris.
-    Board& board = *game->board;
+    Board& board = *game.board;
     for (int y = 12; y < 20; ++y) {
         for (int x = 0; x < board.width; ++x) {
             const bool hole = y < 16 && x == y % 10;
             board.setCell(x, y, hole ? EMPTY_CELL : Cell{0, 255, y % 7, 0});
         }
     }
-    game->clearFullRows();
-    ASSERT_GT(game->liveParticleCount, 0);
+    game.clearFullRows();
+    ASSERT_GT(game.liveParticleCount, 0);
 
     const auto countFrames = [&](int count) {
         for (int i = 0; i < 5; ++i) {
-            runTick(display, *game);
+            headless.tick();
         }
         testing::AllocationCounter counter;
         for (int i = 0; i < count; ++i) {
-            runTick(display, *game);
+            headless.tick();
         }
         return counter.count();
     };
     // Long enough for the FPS text to be written at least twice.
     EXPECT_EQ(countFrames(45), 0u) << "playing with debris";
-    game->paused = true;
+    game.paused = true;
     EXPECT_EQ(countFrames(45), 0u) << "paused";
-    game->paused = false;
-    game->state = PLAYING | SHAKE | GAME_OVER;
-    game->stateDelay = 400;
-    game->stateAfterDelay = SHOW_SCORES;
-    game->bannerZoom = -50;
+    game.paused = false;
+    game.state = PLAYING | SHAKE | GAME_OVER;
+    game.stateDelay = 400;
+    game.stateAfterDelay = SHOW_SCORES;
+    game.bannerZoom = -50;
     EXPECT_EQ(countFrames(100), 0u) << "game over banner";
     // The scores screen reads records.dat in every frame.
-    game->state = SHOW_SCORES;
-    game->stateDelay = 0;
-    game->playerName = "NAME";
+    game.state = SHOW_SCORES;
+    game.stateDelay = 0;
+    game.playerName = "NAME";
     EXPECT_EQ(countFrames(45), 0u) << "scores";
-    ReleaseDisplay(display);
+}
+
+// Every frame of debris, from the clear until the last block has shrunk away, counted from the
+// first: a frame may copy more blocks than any frame before it (a burst of debris over the
+// stack), and that frame must find room as well as the ones after.
+TEST(FrameAllocation, EveryDebrisFrameAllocatesNothing) {
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+        int bursts;  // 0: debris from clearing four rows
+    };
+    const Case cases[] = {
+        {"four rows cleared at 1024x768", 1024, 768, 0},
+        {"four rows cleared at 1920x1080", 1920, 1080, 0},
+        {"800 debris at 1920x1080", 1920, 1080, MAX_PARTICLES},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeadlessGame headless;
+        ASSERT_NO_FATAL_FAILURE(startGame(headless, c.width, c.height));
+        Game& game = headless.game();
+
+        // A few frames of the empty well; then four rows fill up and clear.
+        for (int i = 0; i < 5; ++i) {
+            headless.tick();
+        }
+        Board& board = *game.board;
+        for (int y = 16; y < 20; ++y) {
+            for (int x = 0; x < board.width; ++x) {
+                board.setCell(x, y, Cell{0, 255, (x + y) % 7, 0});
+            }
+        }
+        game.clearFullRows();
+        for (int i = 0; i < c.bursts; ++i) {
+            game.particles[i] = Particle::burst(board.originX + (i * 37) % (10 * board.cellSize),
+                                                board.originY + (i * 53) % (20 * board.cellSize),
+                                                board.cellSize, i % 8);
+        }
+        game.liveParticleCount = std::max(game.liveParticleCount, c.bursts);
+        ASSERT_GT(game.liveParticleCount, 0);
+
+        const auto anyDebris = [&] {
+            for (int i = 0; i < game.liveParticleCount; ++i) {
+                if (game.particles[i].size >= 1.0) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        testing::AllocationCounter counter;
+        int frames = 0;
+        for (; anyDebris() && frames < 1000; ++frames) {
+            headless.tick();
+        }
+        EXPECT_EQ(counter.count(), 0u);
+        EXPECT_FALSE(anyDebris()) << "debris still shown after " << frames << " frames";
+    }
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include "gfx/surface.h"
 #include "host/headless/headless_game.h"
 #include "invariants.h"
+#include "gfx/software/software_surface.h"
 #include "player.h"
 #include "render/display.h"
 #include "render/frame.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 
 namespace shardfall {
 

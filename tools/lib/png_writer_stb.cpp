@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 #include "png_writer.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 
 namespace shardfall {
 

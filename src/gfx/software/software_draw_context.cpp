@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "gfx/software/glyph_cache.h"
+#include "gfx/software/software_surface.h"
 #include "gfx/surface.h"
 
 namespace shardfall {

@@ -1,6 +1,7 @@
 #include "host/headless/headless_display_backend.h"
 
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 
 namespace shardfall {
 

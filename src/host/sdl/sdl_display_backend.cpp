@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "host/sdl/sdl_clock.h"
+#include "gfx/software/software_surface.h"
 
 namespace shardfall {
 

@@ -18,6 +18,7 @@
 #include "gfx/draw_context.h"
 #include "gfx/scoped_draw.h"
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 #include "render/tile_sheet.h"
 
 using namespace shardfall;

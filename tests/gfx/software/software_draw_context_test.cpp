@@ -9,6 +9,7 @@
 
 #include "gfx/software/glyph_cache.h"
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 
 namespace shardfall {
 namespace {

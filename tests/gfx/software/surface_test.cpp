@@ -1,4 +1,5 @@
 #include "gfx/surface.h"
+#include "gfx/software/software_surface.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,82 @@ TEST(Surface, EmptyInvertedOrOutsideRectanglesDrawNothing) {
     EXPECT_NE(dst.bltFast(0, 0, src, empty, BLTFAST_WAIT), SURFACE_OK);
     EXPECT_NE(dst.bltFast(0, 0, src, Rect{-1, 0, 3, 3}, BLTFAST_WAIT), SURFACE_OK);
     EXPECT_EQ(pixels(dst), std::vector<uint32_t>(256, 0u));
+}
+
+// A surface of another kind (a DirectDraw surface, or a wrapper as a display backend may hand
+// out) is no source for a software copy: the copy is refused and draws nothing.
+TEST(Surface, CopiesFromASurfaceOfAnotherKindAreRefused) {
+    struct Wrapper final : Surface {
+        explicit Wrapper(SoftwareSurface& s) : inner(s) {}
+        int width() const override { return inner.width(); }
+        int height() const override { return inner.height(); }
+        SurfaceResult setColorKey(uint32_t key) override { return inner.setColorKey(key); }
+        SurfaceResult bltFast(int x, int y, Surface& src, const Rect& r, uint32_t f) override {
+            return inner.bltFast(x, y, src, r, f);
+        }
+        SurfaceResult blt(const Rect& d, Surface& src, const Rect* r, uint32_t f) override {
+            return inner.blt(d, src, r, f);
+        }
+        SurfaceResult lock(LockedPixels& out) override { return inner.lock(out); }
+        SurfaceResult unlock() override { return inner.unlock(); }
+        DrawContext* getDC() override { return inner.getDC(); }
+        void releaseDC(DrawContext* dc) override { inner.releaseDC(dc); }
+        bool isLost() const override { return inner.isLost(); }
+        SurfaceResult restore() override { return inner.restore(); }
+        Surface* attachedBackBuffer() override { return nullptr; }
+        SurfaceResult flip(uint32_t f) override { return inner.flip(f); }
+        SoftwareSurface& inner;
+    };
+    SoftwareSurface picture(4, 4);
+    fill(picture, 0x123456);
+    Wrapper wrapped(picture);
+    SoftwareSurface dst(8, 8);
+    const Rect all{0, 0, 4, 4};
+    EXPECT_EQ(dst.bltFast(0, 0, wrapped, all, BLTFAST_WAIT), SURFACE_ERR_INVALIDOBJECT);
+    EXPECT_EQ(dst.bltFast(0, 0, wrapped, all, BLTFAST_SRCCOLORKEY), SURFACE_ERR_INVALIDOBJECT);
+    EXPECT_EQ(dst.blt(Rect{0, 0, 8, 8}, wrapped, nullptr, BLT_ROP), SURFACE_ERR_INVALIDOBJECT);
+    EXPECT_EQ(pixels(dst), std::vector<uint32_t>(64, 0u));
+    // The wrapper draws through the software surface it wraps.
+    EXPECT_EQ(wrapped.bltFast(0, 0, dst, all, BLTFAST_WAIT), SURFACE_OK);
+    EXPECT_EQ(picture.pixel(3, 3), 0u);
+}
+
+// More copies than the waiting lists hold, made with no look at the pixels in between: a copy
+// that finds the lists full has what waits carried out first, and the pixels are those of doing
+// every copy at once. Keyed, unkeyed and stretched copies of two pixels square, one at every
+// place of a surface of two bands, each overlapping the ones before it.
+TEST(Surface, CopiesBeyondTheWaitingRoomGiveTheSamePixels) {
+    // Each destination its own source: a source read by copies waiting in one surface has them
+    // carried out before another surface's copy reads it.
+    struct Pair {
+        SoftwareSurface blocks{16, 16};
+        SoftwareSurface to{64, 64};
+    } waited, atOnce;
+    for (Pair* p : {&waited, &atOnce}) {
+        encodeCoordinates(p->blocks);
+        for (int y = 0; y < 16; ++y) {
+            for (int x = y * 5 % 3; x < 16; x += 3) {
+                p->blocks.setPixel(x, y, 0);
+            }
+        }
+    }
+    // One source rectangle for every stretch: another would make the stretched rows again, and
+    // carry out what waits to read them first.
+    const Rect stretched{3, 4, 6, 7};
+    for (int i = 0; i < 63 * 63; ++i) {
+        const int x = i % 63;
+        const int y = i / 63;
+        const Rect part{i % 13, i % 11, i % 13 + 2, i % 11 + 2};
+        for (Pair* p : {&waited, &atOnce}) {
+            const SurfaceResult result =
+                i % 3 == 0   ? p->to.bltFast(x, y, p->blocks, part, BLTFAST_SRCCOLORKEY)
+                : i % 3 == 1 ? p->to.bltFast(x, y, p->blocks, part, BLTFAST_NOCOLORKEY)
+                             : p->to.blt(Rect{x, y, x + 2, y + 2}, p->blocks, &stretched, BLT_ROP);
+            ASSERT_EQ(result, SURFACE_OK) << i;
+        }
+        atOnce.to.pixel(0, 0);  // carries out the copy just made
+    }
+    EXPECT_EQ(pixels(waited.to), pixels(atOnce.to));
 }
 
 // Keyed copies of thousands of rectangles of one source: more than its index first holds, and
@@ -259,7 +336,7 @@ TEST(Surface, PrimaryShowsTheFlippedFrameUntilItIsWrittenItself) {
     } presenter;
     auto primary = SoftwareSurface::createPrimary(64, 32);
     primary->setPresenter(&presenter);
-    auto& back = static_cast<SoftwareSurface&>(*primary->attachedBackBuffer());
+    SoftwareSurface& back = *primary->backBuffer();
     SoftwareSurface picture(8, 4);
     encodeCoordinates(picture);
     const auto drawFrame = [&] { back.blt(Rect{0, 0, 64, 32}, picture, nullptr, BLT_ROP); };

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "gfx/software/software_surface.h"
+
 namespace shardfall {
 namespace {
 

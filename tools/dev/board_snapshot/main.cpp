@@ -14,6 +14,8 @@
 #include "game/screen_geometry.h"
 #include "gfx/scoped_draw.h"
 #include "gfx/surface.h"
+#include "sys/random.h"
+#include "gfx/software/software_surface.h"
 #include "png_writer.h"
 #include "render/tile_sheet.h"
 #include "render/well_drawing.h"

@@ -21,6 +21,7 @@
 #include "game/game.h"
 #include "gfx/surface.h"
 #include "host/headless/headless_game.h"
+#include "gfx/software/software_surface.h"
 #include "png_writer.h"
 #include "render/display.h"
 #include "render/frame.h"
