@@ -11,10 +11,6 @@
 
 namespace shardfall {
 
-void FillSolidRect(DrawContext& dc, int x, int y, int width, int height, uint32_t colorRef) {
-    dc.fillRect(Rect{x, y, x + width, y + height}, colorRef);
-}
-
 namespace {
 
 // GDI's default background colour, used by the opaque background mode.
