@@ -1,5 +1,6 @@
 #include "replay/replay_file.h"
 
+#include "replay/replay_codes.h"
 #include "sys/atomic_file.h"
 
 #include <algorithm>
@@ -8,75 +9,9 @@
 
 namespace shardfall {
 
+using namespace replay_codes;
+
 namespace {
-
-constexpr char MAGIC[4] = {'S', 'F', 'R', 'P'};
-constexpr uint8_t NO_RECORDS = 0;
-constexpr uint8_t HAS_RECORDS = 1;
-constexpr uint8_t END = 0x00;
-constexpr uint8_t LONG_RUN = 0x80;
-constexpr uint8_t KEY_DOWN_CODE = 0x81;
-constexpr uint8_t KEY_UP_CODE = 0x82;
-constexpr uint8_t ACTIVATE_CODE = 0x83;
-constexpr uint8_t DEACTIVATE_CODE = 0x84;
-constexpr int MAX_SIDE = 8192;
-constexpr long MAX_FILE_SIZE = 64L << 20;
-
-void putVarint(std::vector<uint8_t>& out, uint64_t value) {
-    while (value >= 0x80) {
-        out.push_back(static_cast<uint8_t>(value | 0x80));
-        value >>= 7;
-    }
-    out.push_back(static_cast<uint8_t>(value));
-}
-
-void putLittle(std::vector<uint8_t>& out, uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    }
-}
-
-void putRun(std::vector<uint8_t>& out, uint64_t frames) {
-    // A run holds at most UINT32_MAX frames; a longer one is written as several.
-    for (; frames > UINT32_MAX; frames -= UINT32_MAX) {
-        out.push_back(LONG_RUN);
-        putVarint(out, UINT32_MAX);
-    }
-    if (frames == 0) {
-        return;
-    }
-    if (frames < LONG_RUN) {
-        out.push_back(static_cast<uint8_t>(frames));
-        return;
-    }
-    out.push_back(LONG_RUN);
-    putVarint(out, frames);
-}
-
-void putHeader(std::vector<uint8_t>& out, int width, int height, uint32_t seed,
-               const std::optional<std::vector<uint8_t>>& records) {
-    out.insert(out.end(), MAGIC, MAGIC + 4);
-    out.push_back(REPLAY_VERSION);
-    putVarint(out, static_cast<uint64_t>(width));
-    putVarint(out, static_cast<uint64_t>(height));
-    putLittle(out, seed, 4);
-    if (!records) {
-        out.push_back(NO_RECORDS);
-        return;
-    }
-    out.push_back(HAS_RECORDS);
-    const size_t size = std::min(records->size(), REPLAY_RECORDS_MAX);
-    putVarint(out, size);
-    out.insert(out.end(), records->begin(), records->begin() + static_cast<ptrdiff_t>(size));
-}
-
-void putEnd(std::vector<uint8_t>& out, uint64_t frames, const StateDigest& digest) {
-    out.push_back(END);
-    putVarint(out, frames);
-    for (uint64_t field : digest.fields) {
-        putLittle(out, field, 8);
-    }
-}
 
 // Bounds-checked reading; the first failure is kept with the offset where it happened.
 class Reader {
@@ -162,31 +97,6 @@ uint64_t Replay::frames() const {
         total += e.kind == ReplayEvent::FRAMES ? e.value : 0;
     }
     return total;
-}
-
-std::vector<uint8_t> encodeReplay(const Replay& replay) {
-    std::vector<uint8_t> out;
-    putHeader(out, replay.width, replay.height, replay.seed, replay.records);
-    uint64_t run = 0;
-    for (const ReplayEvent& e : replay.events) {
-        if (e.kind == ReplayEvent::FRAMES) {
-            run += e.value;
-            continue;
-        }
-        putRun(out, run);
-        run = 0;
-        static constexpr uint8_t CODES[] = {0, KEY_DOWN_CODE, KEY_UP_CODE, ACTIVATE_CODE,
-                                            DEACTIVATE_CODE};
-        out.push_back(CODES[e.kind]);
-        if (e.kind == ReplayEvent::PRESS || e.kind == ReplayEvent::RELEASE) {
-            putVarint(out, e.value);
-        }
-    }
-    putRun(out, run);
-    if (replay.endDigest) {
-        putEnd(out, replay.frames(), *replay.endDigest);
-    }
-    return out;
 }
 
 namespace {
@@ -372,61 +282,6 @@ bool readReplayFile(const std::string& path, Replay& replay, std::string& error)
         return false;
     }
     return true;
-}
-
-ReplayRecorder::~ReplayRecorder() {
-    if (file_ != nullptr) {
-        flushRun();
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-        std::fclose(file_);
-    }
-}
-
-bool ReplayRecorder::open(const std::string& path, int width, int height, uint32_t seed,
-                          const std::optional<std::vector<uint8_t>>& records) {
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) {
-        return false;
-    }
-    putHeader(buffer_, width, height, seed, records);
-    return true;
-}
-
-void ReplayRecorder::frame() {
-    frames_ += 1;
-    run_ += 1;
-    // About once a second of play, the events so far go to the file.
-    if (frames_ % 100 == 0 && file_ != nullptr) {
-        flushRun();
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-        std::fflush(file_);
-        buffer_.clear();
-    }
-}
-
-void ReplayRecorder::flushRun() {
-    putRun(buffer_, run_);
-    run_ = 0;
-}
-
-void ReplayRecorder::event(uint8_t code, std::optional<uint32_t> value) {
-    flushRun();
-    buffer_.push_back(code);
-    if (value) {
-        putVarint(buffer_, *value);
-    }
-}
-
-void ReplayRecorder::finish(const StateDigest& digest) {
-    if (file_ == nullptr) {
-        return;
-    }
-    flushRun();
-    putEnd(buffer_, frames_, digest);
-    std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-    std::fclose(file_);
-    file_ = nullptr;
-    buffer_.clear();
 }
 
 }  // namespace shardfall
