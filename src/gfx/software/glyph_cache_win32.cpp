@@ -52,6 +52,34 @@ class SelectedFont {
     HGDIOBJ previous_;
 };
 
+// One glyph's coverage, 0 to 64 a pixel, in rows of `pitch` bytes, and its metrics. False for
+// a character the face lacks (it draws nothing, as with FreeType, rather than GDI's box), a
+// space, or anything GDI cannot draw.
+bool readCoverage(HDC dc, wchar_t unit, std::vector<uint8_t>& bitmap, GLYPHMETRICS& glyph,
+                  size_t& pitch) {
+    WORD index = 0;
+    if (GetGlyphIndicesW(dc, &unit, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) != 1 ||
+        index == 0xFFFF) {
+        return false;
+    }
+    // Upright, unscaled: the font's own size.
+    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    const DWORD size = GetGlyphOutlineW(dc, unit, GGO_GRAY8_BITMAP, &glyph, 0, nullptr, &identity);
+    if (size == GDI_ERROR || size == 0) {
+        return false;
+    }
+    bitmap.resize(size);
+    if (GetGlyphOutlineW(dc, unit, GGO_GRAY8_BITMAP, &glyph, size, bitmap.data(), &identity) ==
+        GDI_ERROR) {
+        return false;
+    }
+    // Rows of the coverage start on 4-byte boundaries.
+    const auto columns = static_cast<size_t>(glyph.gmBlackBoxX);
+    const auto rows = static_cast<size_t>(glyph.gmBlackBoxY);
+    pitch = (columns + 3) & ~size_t{3};
+    return columns > 0 && rows > 0 && pitch * rows <= size;
+}
+
 }  // namespace
 
 struct GlyphCache::Face {
@@ -126,8 +154,6 @@ std::unique_ptr<GlyphSet> GlyphCache::rasterise(int height, int width) {
     set->advance_ = width;
     set->baseline_ = std::clamp(static_cast<int>(metrics.tmAscent), 0, height);
 
-    // Upright, unscaled: the font's own size.
-    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
     std::vector<uint8_t> bitmap;
     std::array<size_t, GlyphSet::LAST_CHAR - GlyphSet::FIRST_CHAR + 1> offsets{};
     for (int c = GlyphSet::FIRST_CHAR; c <= GlyphSet::LAST_CHAR; ++c) {
@@ -139,30 +165,13 @@ std::unique_ptr<GlyphSet> GlyphCache::rasterise(int height, int width) {
         }
         // Every character of the code page lies in Unicode's first plane: one UTF-16 unit.
         const auto unit = static_cast<wchar_t>(character);
-        // A character the face lacks draws nothing, as with FreeType, rather than GDI's box.
-        WORD index = 0;
-        if (GetGlyphIndicesW(dc, &unit, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) != 1 ||
-            index == 0xFFFF) {
-            continue;
-        }
         GLYPHMETRICS glyph{};
-        const DWORD size =
-            GetGlyphOutlineW(dc, unit, GGO_GRAY8_BITMAP, &glyph, 0, nullptr, &identity);
-        if (size == GDI_ERROR || size == 0) {
-            continue;  // a space, or nothing GDI can draw
-        }
-        bitmap.resize(size);
-        if (GetGlyphOutlineW(dc, unit, GGO_GRAY8_BITMAP, &glyph, size, bitmap.data(), &identity) ==
-            GDI_ERROR) {
+        size_t pitch = 0;
+        if (!readCoverage(dc, unit, bitmap, glyph, pitch)) {
             continue;
         }
-        // Rows of the coverage start on 4-byte boundaries.
         const int columns = static_cast<int>(glyph.gmBlackBoxX);
         const int rows = static_cast<int>(glyph.gmBlackBoxY);
-        const size_t pitch = (static_cast<size_t>(columns) + 3) & ~size_t{3};
-        if (columns <= 0 || rows <= 0 || pitch * static_cast<size_t>(rows) > size) {
-            continue;
-        }
         // Rows above or below the cell are cut, so text never reaches outside its cell.
         const int top = set->baseline_ - static_cast<int>(glyph.gmptGlyphOrigin.y);
         const int firstRow = std::max(0, -top);
