@@ -1,6 +1,9 @@
 // Small files read and replaced whole. A replacement is written to a temporary file beside the
 // target and renamed over it, so a program that dies or a disk that fills up half-way leaves the
 // old file exactly as it was; nobody ever sees a truncated file.
+// Use: records.dat and the files tools write; one thread at a time for a given file. Only
+// readFileHead may run in a frame (the scores screen reads the table every frame): it reads into
+// the caller's buffer and allocates nothing.
 #pragma once
 
 #include <cstddef>

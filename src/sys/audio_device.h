@@ -1,6 +1,8 @@
 // The two things the game asks of a sound system: play a WAV effect asynchronously, cutting off
 // the effect still playing, and open, play and close a MIDI file under an alias (the MCI way).
 // File names arrive as the game spells them, with backslashes; hostPath() maps them.
+// Use: effects from the main thread, music from the music thread; the device is set once at
+// start-up (setAudioDevice), before the music thread starts, and lives as long as the process.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 // The system's millisecond tick count: it counts from an arbitrary start and wraps at 32 bits,
-// like the multimedia timer. The music start-up seeds the generator from it and the FPS counter
-// measures with it.
+// like the multimedia timer. The program seeds the game's generator from it (seedGame) and the
+// FPS counter measures with it. Use: any thread; never for the game's steps, which count ticks.
 #pragma once
 
 #include <cstdint>

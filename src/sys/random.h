@@ -1,6 +1,8 @@
 // The C runtime's rand() of the platform the game was designed on, reproduced exactly so that
 // every sequence of pieces, debris and default names is the same everywhere: one linear
 // congruential generator per thread, state 1 until the thread seeds it.
+// Use: the main thread's sequence is the game's: only the model draws from it, in the order the
+// game fixes; drawing never draws. The music thread has its own.
 #pragma once
 
 #include <cstdint>

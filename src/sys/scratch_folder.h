@@ -1,5 +1,6 @@
 // A new, empty folder of its own under the system's temporary folder, for a tool or test that
 // needs somewhere to write. The name is the prefix and a random suffix.
+// Use: headless runs, tools and tests; never the game itself.
 #pragma once
 
 #include <filesystem>

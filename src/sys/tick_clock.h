@@ -1,6 +1,7 @@
 // The 100 Hz frame schedule. One tick is one frame and one game step, so the ticks follow
 // deadlines on a monotonic clock rather than a count of timer wake-ups, which drifts; the
 // caller passes the time in, so the schedule can be driven by any clock.
+// Use: a host's window loop, on the main thread.
 #pragma once
 
 #include <chrono>
