@@ -1,12 +1,16 @@
 # What the Windows build takes besides the cross compiler's own libraries, all from Debian
 # packages that scripts/install-deps installs; nothing is downloaded:
 # - GoogleTest, from the source Debian's googletest package installs.
-# - stb's headers (libstb-dev), which are the same for every platform.
+# - stb's headers (libstb-dev) and CLI11's (libcli11-dev), which are the same for every platform:
+#   CLI11's are copied into the build folder, so that no other Linux header is on the path.
 # The software text of the headless tools and tests needs no font library here: GDI rasterises
-# it (src/platform/win32/glyph_cache_gdi.cpp), as it draws the Windows game's text.
+# it (src/gfx/software/glyph_cache_win32.cpp), as it draws the Windows game's text.
 # Included before the project's warning flags, which are not these libraries' business.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 set(STB_INCLUDE_DIRS /usr/include/stb)
+
+file(COPY /usr/include/CLI DESTINATION ${CMAKE_BINARY_DIR}/cli11-include)
+set(CLI11_INCLUDE_DIRS ${CMAKE_BINARY_DIR}/cli11-include)

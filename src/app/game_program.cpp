@@ -1,16 +1,18 @@
-// The game's global objects are built here, in one translation unit, so their order is fixed:
-// the Game (whose table loads records.dat), then the random generator's seed and the music
-// start-up. The shapes are constants and exist before any of them. At exit they are destroyed
-// in reverse, and the Game's table saves records.dat once more.
+// The game program: reads the command line, enters the game's folder, builds the game's objects
+// in their fixed order (GameObjects), starts the display, sound and music, and hands the window
+// loop the tick and the keys. The shapes are constants and exist before any of it.
 #include "app/game_program.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <thread>
 
+#include "app/command_line.h"
 #include "app/game_tick.h"
 #include "app/replay_recording.h"
 #include "app/window_events.h"
@@ -27,15 +29,20 @@
 #include "replay/replay_file.h"
 #include "scores/high_score_table.h"
 #include "sys/audio_device.h"
+#include "sys/game_files.h"
 #include "sys/millisecond_clock.h"
 
 namespace shardfall {
 namespace {
 
-// Built before the generator is seeded, so a first default table takes its names from the
-// unseeded sequence.
-Game game;
-const uint32_t randomSeed = seedGame(systemMilliseconds());
+// The game's objects in their fixed order: the Game first, whose table loads records.dat before
+// the generator is seeded, so a first default table takes its names from the unseeded sequence;
+// then the seed and the music start-up. Built once the command line has been read and the
+// game's folder entered; they go in reverse at the end, and the table saves once more.
+struct GameObjects {
+    Game game;
+    uint32_t randomSeed = seedGame(systemMilliseconds());
+};
 
 // The sound device lives as long as the process: the music thread never ends and may be using
 // it while static destruction runs.
@@ -49,10 +56,10 @@ void startSound(ProgramHost& host) {
 
 // Each tick advances the game a frame and draws it (timed when the run keeps statistics); keys
 // go to the game's handlers.
-WindowEvents gameEvents(const ProgramHost& host, Display& display, DisplayEffects& effects,
-                        std::optional<RunStats>& stats) {
+WindowEvents gameEvents(const ProgramHost& host, Game& game, Display& display,
+                        DisplayEffects& effects, std::optional<RunStats>& stats) {
     WindowEvents events;
-    events.onTick = [&host, &stats, &display] {
+    events.onTick = [&host, &game, &stats, &display] {
         if (!stats) {
             runTick(display, game);
             return;
@@ -61,8 +68,8 @@ WindowEvents gameEvents(const ProgramHost& host, Display& display, DisplayEffect
         runTick(display, game);
         stats->frameComposed(host.now() - begun);
     };
-    events.onKeyDown = [&effects](uint32_t key) { onKeyDown(game, key, &effects); };
-    events.onKeyUp = [](uint32_t key) { onKeyUp(game, key); };
+    events.onKeyDown = [&game, &effects](uint32_t key) { onKeyDown(game, key, &effects); };
+    events.onKeyUp = [&game](uint32_t key) { onKeyUp(game, key); };
     if (stats) {
         events.onActivate = [&host, &stats](bool active) {
             stats->activated(active, host.now(), stderr);
@@ -71,22 +78,26 @@ WindowEvents gameEvents(const ProgramHost& host, Display& display, DisplayEffect
     return events;
 }
 
-void reportStats(const ProgramHost& host, const RunStats& stats, const Display& display,
-                 const TickClock& clock) {
+void reportStats(const ProgramHost& host, const Game& game, const RunStats& stats,
+                 const Display& display, const TickClock& clock) {
     const Board& board = *game.board;
     stats.report(stderr, host.now(), host.cpuTimes(), host.presentation(clock),
                  {display.screen.width, display.screen.height, board.elapsedSeconds, board.score,
                   board.lines});
 }
 
-int run(ProgramHost& host, const char* recordPath) {
+int run(ProgramHost& host, const CommandLine& options) {
+    GameObjects objects;
+    Game& game = objects.game;
+    const char* recordPath = options.recordPath.empty() ? nullptr : options.recordPath.c_str();
     Display display;
+    // The start has shown what failed.
     if (startDisplay(display, host.displayBackend(), game) == 0) {
-        return 0;
+        return 1;
     }
     ReplayRecorder recorder;
     if (recordPath != nullptr &&
-        !recorder.open(recordPath, display.screen.width, display.screen.height, randomSeed,
+        !recorder.open(recordPath, display.screen.width, display.screen.height, objects.randomSeed,
                        readRecordsFile(RECORDS_FILE_NAME))) {
         std::fprintf(stderr, "shardfall: cannot write the replay %s\n", recordPath);
         ReleaseDisplay(display);
@@ -101,7 +112,7 @@ int run(ProgramHost& host, const char* recordPath) {
         stats.emplace(host.now(), host.cpuTimes(), host.processAge());
     }
     DisplayEffects effects(display);
-    WindowEvents events = gameEvents(host, display, effects, stats);
+    WindowEvents events = gameEvents(host, game, display, effects, stats);
     if (recordPath != nullptr) {
         recordEvents(events, recorder);
     }
@@ -114,7 +125,7 @@ int run(ProgramHost& host, const char* recordPath) {
                      recorder.frames(), recordPath, digest.combined());
     }
     if (stats) {
-        reportStats(host, *stats, display, clock);
+        reportStats(host, game, *stats, display, clock);
     }
     ReleaseDisplay(display);
     return exitCode;
@@ -123,14 +134,22 @@ int run(ProgramHost& host, const char* recordPath) {
 }  // namespace
 
 int gameMain(int argc, char** argv, ProgramHost& host) {
-    const char* recordPath = nullptr;
-    if (argc == 3 && std::strcmp(argv[1], "--record") == 0) {
-        recordPath = argv[2];
-    } else if (argc != 1) {
-        std::fprintf(stderr, "usage: shardfall [--record REPLAY_FILE]\n");
-        return 2;
+    CommandLine options;
+    int exitCode = 0;
+    if (!parseCommandLine(argc, argv, options, exitCode)) {
+        return exitCode;
     }
-    return run(host, recordPath);
+    // The recording is named from where the game was started, before it enters its folder.
+    if (!options.recordPath.empty()) {
+        std::error_code ignored;
+        options.recordPath = std::filesystem::absolute(options.recordPath, ignored).string();
+    }
+    std::string why;
+    if (!enterGameFolder(SHARDFALL_DATA_DIR, why)) {
+        std::fprintf(stderr, "shardfall: %s\n", why.c_str());
+        return 1;
+    }
+    return run(host, options);
 }
 
 }  // namespace shardfall

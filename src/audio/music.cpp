@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "sys/audio_device.h"
+#include "sys/game_files.h"
 #include "sys/millisecond_clock.h"
 #include "sys/random.h"
 

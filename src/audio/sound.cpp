@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sys/audio_device.h"
+#include "sys/game_files.h"
 
 namespace shardfall {
 
@@ -26,7 +27,7 @@ void playSound(const char* name) {
     char path[256];
     std::snprintf(path, sizeof path, "Sounds\\%s", name);
     // Built in place: a landing frame plays a sound and must not allocate.
-    toHostPath(path);
+    toHostPath(path, sizeof path);
     audioDevice().playEffect(path);
 }
 

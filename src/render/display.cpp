@@ -14,6 +14,7 @@
 #include "gfx/surface.h"
 #include "render/tile_sheet.h"
 #include "sys/atomic_file.h"
+#include "sys/game_files.h"
 
 namespace shardfall {
 
@@ -109,7 +110,7 @@ void SetColorKeys(Display& display) {
 }
 
 int ConfigureSurfaces(Display& display, const WellMaker& makeWell) {
-    if (!LoadBitmapFile(*display.background, BackgroundFileName)) {
+    if (!LoadBitmapFile(*display.background, hostPath(BackgroundFileName).c_str())) {
         return 0;
     }
     ClearSurface(*display.fps);
@@ -142,7 +143,7 @@ void RestoreSurfaces(Display& display) {
         display.background->restore();
         // Cleared first, so that a picture that can no longer be read leaves black, not junk.
         ClearSurface(*display.background);
-        LoadBitmapFile(*display.background, BackgroundFileName);
+        LoadBitmapFile(*display.background, hostPath(BackgroundFileName).c_str());
     }
     if (display.fps->isLost()) {
         display.fps->restore();

@@ -17,10 +17,4 @@ void setAudioDevice(AudioDevice* device) {
     currentDevice.store(device ? device : &silentDevice, std::memory_order_release);
 }
 
-std::string hostPath(std::string_view gamePath) {
-    std::string path(gamePath);
-    toHostPath(path.data());
-    return path;
-}
-
 }  // namespace shardfall

@@ -1,6 +1,6 @@
 // The two things the game asks of a sound system: play a WAV effect asynchronously, cutting off
 // the effect still playing, and open, play and close a MIDI file under an alias (the MCI way).
-// File names arrive as the game spells them, with backslashes; hostPath() maps them.
+// File names arrive mapped to this machine's (sys/game_files.h).
 // Use: effects from the main thread, music from the music thread; the device is set once at
 // start-up (setAudioDevice), before the music thread starts, and lives as long as the process.
 #pragma once
@@ -39,10 +39,5 @@ class SilentAudioDevice final : public AudioDevice {
 // The device the game plays through; a silent one until the program installs another.
 AudioDevice& audioDevice();
 void setAudioDevice(AudioDevice* device);
-
-// The game's relative file names use '\'; the host may want '/'.
-std::string hostPath(std::string_view gamePath);
-// The same mapping in place, for the per-frame path where nothing may be allocated.
-void toHostPath(char* gamePath);
 
 }  // namespace shardfall

@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
-#include "host/sdl/sdl_clock.h"
 #include "gfx/software/software_surface.h"
+#include "host/sdl/sdl_clock.h"
 
 namespace shardfall {
 
@@ -38,6 +39,20 @@ bool withoutScreen() {
     }
     return driver != nullptr &&
            (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
+}
+
+// With no window system to talk to (no DISPLAY, no Wayland), SDL falls back to a driver that
+// shows nothing, and the game would run unseen until killed. That is a failure unless the
+// environment asked for such a driver on purpose (SDL_VIDEODRIVER=offscreen or dummy, as the
+// tests do).
+bool noDisplayFound() {
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (!withoutScreen() || (asked != nullptr && asked[0] != '\0')) {
+        return false;
+    }
+    std::fprintf(
+        stderr, "shardfall: no display found (neither DISPLAY nor WAYLAND_DISPLAY leads to one)\n");
+    return true;
 }
 
 }  // namespace
@@ -95,6 +110,10 @@ SurfaceResult SdlDisplayBackend::createDevice() {
             return DEVICE_FAILED;
         }
         videoStarted_ = true;
+        if (noDisplayFound()) {
+            noDisplay_ = true;
+            return DEVICE_FAILED;
+        }
     }
     SDL_DisplayMode desktop{};
     if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
@@ -319,6 +338,9 @@ void SdlDisplayBackend::hideWindow() {
 }
 
 void SdlDisplayBackend::showMessageBox(const char* text, const char* caption) {
+    if (noDisplay_) {
+        return;  // the one line about the missing display says it all
+    }
     const char* title = caption != nullptr ? caption : DEFAULT_CAPTION;
     if (!withoutScreen() && SDL_ShowSimpleMessageBox(0, title, text, nullptr) == 0) {
         return;

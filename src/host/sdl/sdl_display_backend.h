@@ -86,6 +86,7 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
     Duration presentBudget_;
     PresentPath preferred_;
     bool videoStarted_ = false;
+    bool noDisplay_ = false;  // no window system answered: nothing to show a box on
     SDL_Window* window_ = nullptr;
     int width_ = 0;
     int height_ = 0;

@@ -1,0 +1,67 @@
+#include "app/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+namespace shardfall {
+
+namespace {
+
+constexpr const char* DESCRIPTION =
+    "Shardfall: a falling-block game. Pieces drop into a well ten cells wide and twenty deep;\n"
+    "full rows burst into debris; a ten-place high-score table is kept in records.dat.";
+
+constexpr const char* DETAILS =
+    "\nKeys:\n"
+    "  Left, Right                move the piece sideways; held, it keeps moving\n"
+    "  Up                         turn the piece\n"
+    "  Down                       held, the piece drops fast\n"
+    "  Pause                      pause and resume\n"
+    "  letters, Space, Backspace  edit your name (up to 14 characters), at any time\n"
+    "  Enter                      at the high-score table: record your result, play again\n"
+    "  S                          types an S; releasing it adds 100 points\n"
+    "  E                          types an E and flashes the screen for a frame\n"
+    "  Alt+F4, the close button   end the program; the table is saved once more\n"
+    "\nFiles:\n"
+    "  Started in a folder that holds dx000.bmp, the game reads and writes everything there.\n"
+    "  Elsewhere it keeps records.dat in $XDG_DATA_HOME/shardfall (by default\n"
+    "  ~/.local/share/shardfall, made on first use), where a dx000.bmp of your own is shown\n"
+    "  instead of the game's picture; the picture, Sounds/ and music/ come from the assets/\n"
+    "  folder beside the program, else from the installed data folder\n"
+    "  (" SHARDFALL_DATA_DIR
+    ").\n"
+    "\nEnvironment:\n"
+    "  XDG_DATA_HOME        where the per-user folder is (see Files)\n"
+    "  SHARDFALL_STATS=1    print ticks, frames and timings when the game ends\n"
+    "  SHARDFALL_FONT_FILE  a font file for the replay player's text instead of fontconfig's\n"
+    "  SDL_AUDIODRIVER      SDL's sound driver (dummy: silence)\n"
+    "  SDL_VIDEODRIVER      SDL's video driver (offscreen or dummy: run without a window)\n";
+
+}  // namespace
+
+bool parseCommandLine(int argc, char** argv, CommandLine& out, int& exitCode) {
+    CLI::App app{DESCRIPTION, "shardfall"};
+    app.footer(DETAILS);
+    app.set_version_flag("--version", "shardfall " SHARDFALL_VERSION);
+    app.add_option("--record", out.recordPath,
+                   "record the game into FILE, for playing it back with shardfall-replay")
+        ->type_name("FILE");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        std::fputs(app.help().c_str(), stdout);
+        exitCode = 0;
+        return false;
+    } catch (const CLI::CallForVersion&) {
+        std::printf("shardfall %s\n", SHARDFALL_VERSION);
+        exitCode = 0;
+        return false;
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "shardfall: %s (shardfall --help lists the options)\n", error.what());
+        exitCode = 2;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace shardfall
