@@ -17,7 +17,7 @@ namespace {
 TEST(FrameAllocation, SteadyStateFramesAllocateNothing) {
     TempFolder folder;
     testing::RecordingAudioDevice audio;
-    testing::writeFile("dx000.bmp", testing::makeBitmap(256, 256, 24, testing::gradientPixel));
+    testing::writeFile("dx000.bmp", testing::makeBitmap(256, 256, {}, testing::gradientPixel));
     auto game = std::make_unique<Game>();
     HeadlessDisplayBackend backend(1024, 768);
     Display display;
