@@ -33,7 +33,8 @@ play_briefly() {
     e2e_expect_exit 0
     local ticks
     ticks=$(e2e_stat "$dir/game.err" ticks)
-    e2e_at_least "${ticks:-0}" 50 || e2e_fail "only ${ticks:-no} frames were composed"
+    e2e_at_least "${ticks:-0}" 50 ||
+        e2e_fail "only ${ticks:-no} frames were composed; game.err: $(cat -v "$dir/game.err")"
     e2e_note "ran $ticks frames, closed by $how, exit code 0"
 }
 

@@ -204,9 +204,10 @@ e2e_pixels_differing() {
     compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
 }
 
-# A value from the game's stats lines, e.g. e2e_stat game.err ticks.
+# A value from the game's stats lines, e.g. e2e_stat game.err ticks. Read as text whatever else
+# the file holds: grep -o finds nothing at all in a file with a NUL byte anywhere in it.
 e2e_stat() {
-    grep -oE "(^| )$2=[^ ]+" "$1" | tail -n1 | cut -d= -f2
+    grep -aoE "(^| )$2=[^ ]+" "$1" | tail -n1 | cut -d= -f2
 }
 
 # True when the decimal number $1 is at least $2.
