@@ -1,7 +1,5 @@
 #include "render/bitmap_file.h"
 
-#include "bitmap_encoder.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -96,9 +94,9 @@ TEST(BitmapFile, DecodesWhatToolsWriteAndExplainsWhatItRefuses) {
          {.bitCount = 8, .fullTable = false},
          {},
          ""},
-        {"4-bit palette", 64, 48, 8, {.bitCount = 4, .headerSize = 124}, {}, ""},
+        {"4-bit palette, rows padded", 61, 48, 8, {.bitCount = 4, .headerSize = 124}, {}, ""},
         {"1 bit, 108-byte header", 64, 48, 2, {.bitCount = 1, .headerSize = 108}, {}, ""},
-        {"12-byte header, 24 bits", 64, 48, 8, {.headerSize = 12}, {}, ""},
+        {"12-byte header, 24 bits, rows padded", 63, 48, 8, {.headerSize = 12}, {}, ""},
         {"12-byte header, palette", 64, 48, 40, {.bitCount = 8, .headerSize = 12}, {}, ""},
         {"larger, bottom-up", 300, 290, 8, {}, {}, "only its bottom-left corner of 256 x 256"},
         {"larger, top-down",
@@ -109,7 +107,7 @@ TEST(BitmapFile, DecodesWhatToolsWriteAndExplainsWhatItRefuses) {
          {},
          "only its top-left corner of 256 x 256"},
         {"wider only", 300, 20, 8, {}, {}, "bottom-left corner of 256 x 20"},
-        {"16 bits without masks are 5-5-5", 40, 30, 8, {.bitCount = 16}, {}, ""},
+        {"16 bits without masks are 5-5-5, rows padded", 41, 30, 8, {.bitCount = 16}, {}, ""},
         {"32 bits, red in the low byte, masks behind a 40-byte header",
          40,
          30,
@@ -242,18 +240,6 @@ TEST(BitmapFile, WhateverIsAcceptedStaysInsideTheFile) {
         }
         EXPECT_GT(accepted, 0) << bits;
     }
-}
-
-TEST(BitmapFile, EncodedFilesReadBackPixelForPixel) {
-    std::vector<uint32_t> pixels(7 * 3);
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        pixels[i] = static_cast<uint32_t>(i * 0x0A0B0C + 0x010203) & 0xFFFFFF;
-    }
-    const auto picture = ReadBitmapFile(EncodeBitmapFile(pixels.data(), 7, 3));
-    ASSERT_TRUE(picture);
-    std::vector<uint32_t> back(7 * 3, 0);
-    StretchDibOntoPixels(back.data(), 7, 7, 3, {0, 0, 7, 3}, {0, 0, 7, 3}, picture->dib());
-    EXPECT_EQ(back, pixels);
 }
 
 }  // namespace

@@ -102,10 +102,9 @@ inline std::vector<uint8_t> makeBitmap(int width, int height, const BitmapFormat
         putU32(bytes, 54 + 4 * k, masks[k]);
     }
     for (size_t i = 0; i < palette.size(); ++i) {
-        const size_t at = tableAt + i * (core ? 3 : 4);
-        bytes.at(at) = static_cast<uint8_t>(palette[i]);
-        bytes.at(at + 1) = static_cast<uint8_t>(palette[i] >> 8);
-        bytes.at(at + 2) = static_cast<uint8_t>(palette[i] >> 16);
+        for (size_t b = 0; b < 3; ++b) {  // blue, green, red
+            bytes.at(tableAt + i * (core ? 3 : 4) + b) = static_cast<uint8_t>(palette[i] >> 8 * b);
+        }
     }
     for (int y = 0; y < height; ++y) {
         uint8_t* row = bytes.data() + pixelsAt + stride * (f.topDown ? y : height - 1 - y);
