@@ -191,18 +191,17 @@ class DiskCapture {
     std::vector<int16_t> captureFor(double seconds) {
         const auto wanted = static_cast<size_t>(seconds * frequency_);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        for (size_t silent = 0;;) {
-            std::vector<int16_t> left = readLeft(silent + wanted, giveUp);
-            const auto first = static_cast<size_t>(
+        std::vector<int16_t> left;
+        size_t first = 0;
+        do {
+            left = readLeft(first + wanted, giveUp);
+            first = static_cast<size_t>(
                 std::find_if(left.begin(), left.end(), [](int16_t s) { return s != 0; }) -
                 left.begin());
-            if (first <= silent || std::chrono::steady_clock::now() >= giveUp) {
-                left.erase(left.begin(), left.begin() + static_cast<ptrdiff_t>(first));
-                left.resize(std::min(left.size(), wanted));
-                return left;
-            }
-            silent = first;
-        }
+        } while (left.size() < first + wanted && std::chrono::steady_clock::now() < giveUp);
+        left.erase(left.begin(), left.begin() + static_cast<ptrdiff_t>(first));
+        left.resize(std::min(left.size(), wanted));
+        return left;
     }
 
   private:
