@@ -127,7 +127,7 @@ cp "$dir/records.dat" "$WORK_DIR/records-before.dat"
 # The game's output files are made now, while the folder can still take them.
 : >"$dir/game.out"
 : >"$dir/game.err"
-game=$GAME
+played=$GAME
 if [ "$(id -u)" -eq 0 ]; then
     command -v setpriv >/dev/null || e2e_fail "setpriv missing"
     # The folder and everything in it stay root's; the game runs as nobody. Nobody may not
@@ -138,13 +138,13 @@ if [ "$(id -u)" -eq 0 ]; then
     E2E_RUN_AS=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     copy=$(mktemp -d) && trap 'rm -rf "$copy"; e2e_cleanup' EXIT && chmod 755 "$copy" &&
         cp "$GAME" "$copy/" || e2e_fail "cannot copy the game into a folder of its own"
-    game=$copy/${GAME##*/}
-    "${E2E_RUN_AS[@]}" test -x "$game" || e2e_fail "nobody cannot run $game"
+    played=$copy/${GAME##*/}
+    "${E2E_RUN_AS[@]}" test -x "$played" || e2e_fail "nobody cannot run $played"
 else
     chmod a-w "$dir"
 fi
 find "$dir" -mindepth 1 -printf '%P\n' | sort >"$WORK_DIR/read-only-before.txt"
-GAME=$game play_briefly "$dir" request SDL_AUDIODRIVER=dummy HOME=/nonexistent
+GAME=$played play_briefly "$dir" request SDL_AUDIODRIVER=dummy HOME=/nonexistent
 E2E_RUN_AS=()
 find "$dir" -mindepth 1 -printf '%P\n' | sort >"$WORK_DIR/read-only-after.txt"
 chmod u+w "$dir"
