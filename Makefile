@@ -1,7 +1,7 @@
 # The two commands a player or developer needs:
 #   make run   installs what is missing, builds, writes the assets into run/ and starts the game
-#   make test  installs what is missing, builds with warnings as errors and runs every test
-#              through CTest
+#   make test  installs what is missing (the end-to-end tests' X tools too), builds with warnings
+#              as errors and runs every test through CTest; a test whose tools are missing fails
 # and for developers:
 #   make fuzz  builds the fuzz targets with clang and runs each for FUZZ_SECONDS
 #   make windows       cross-builds the Windows game with mingw-w64 into WINDOWS_BUILD and packs
@@ -39,10 +39,10 @@ run: assets
 	cd run && $(abspath $(BUILD))/shardfall
 
 # Developers and CI build with warnings as errors; a plain cmake build (and make run) does not.
-test: deps
+test:
+	@scripts/install-deps build e2e
 	cmake -S . -B $(BUILD) -DSHARDFALL_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
-	@scripts/install-deps e2e
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 fuzz:

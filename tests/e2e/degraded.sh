@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real game on machines that lack something: no audio device, no usable font, no sound
-# effects, no music, no background picture (missing or damaged), a folder it may not write
-# to. Each run must start, compose frames where it can, end with exit code 0 and lose
-# nothing; the background failures end at once with the message that names the failed step.
+# effects, no music, no background picture (unreadable or damaged), a folder it may not write
+# to, no display at all; and started from a folder without the game's files. Each run that can
+# play must start, compose frames, end with exit code 0 and lose nothing; the background
+# failures end at once with the message that names the failed step and exit code 1, and
+# without a display the game says so in one line and exits with 1.
 source "${0%/*}/e2e_lib.sh"
 e2e_require
 [ -x "${WINDOW_CLOSE:-}" ] || e2e_fail "no window_close tool (libx11-dev missing at build time?)"
@@ -33,7 +35,8 @@ play_briefly() {
     e2e_expect_exit 0
     local ticks
     ticks=$(e2e_stat "$dir/game.err" ticks)
-    e2e_at_least "${ticks:-0}" 50 || e2e_fail "only ${ticks:-no} frames were composed"
+    e2e_at_least "${ticks:-0}" 50 ||
+        e2e_fail "only ${ticks:-no} frames were composed; game.err: $(cat -v "$dir/game.err")"
     e2e_note "ran $ticks frames, closed by $how, exit code 0"
 }
 
@@ -76,9 +79,9 @@ play_briefly "$dir" alt-f4 SDL_AUDIODRIVER=dummy
 grep -q "cannot load music" "$dir/game.err" || e2e_fail "the music thread did not try a track"
 expect_records "$dir"
 
-e2e_note "no background picture: the abort box, closed by its close request"
+e2e_note "a background picture that cannot be read: the abort box, closed by its close request"
 dir=$(e2e_run_folder no-background) || exit 1
-rm "$dir/dx000.bmp"
+rm "$dir/dx000.bmp" && mkdir "$dir/dx000.bmp"
 e2e_start_game "$dir" SDL_AUDIODRIVER=dummy
 # The box is the one visible top-level window smaller than the screen: the game's own window
 # covers the whole screen until it is hidden, and the root is listed too.
@@ -106,7 +109,7 @@ if [ -n "$box" ]; then
 else
     grep -q "ConfigureSurfaces" "$dir/game.err" || e2e_fail "neither a box nor a message"
 fi
-e2e_expect_exit 0
+e2e_expect_exit 1
 grep -q "frames=" "$dir/game.err" && e2e_fail "frames ran without a background"
 expect_records "$dir"
 
@@ -114,10 +117,28 @@ e2e_note "damaged background picture, without a screen to show a box on"
 dir=$(e2e_run_folder damaged-background) || exit 1
 head -c 1000 "$ASSETS/dx000.bmp" >"$dir/dx000.bmp"
 e2e_start_game "$dir" SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy
-e2e_expect_exit 0
+e2e_expect_exit 1
 grep -q "ConfigureSurfaces" "$dir/game.err" ||
     e2e_fail "no message naming ConfigureSurfaces: $(cat "$dir/game.err")"
 expect_records "$dir"
+
+e2e_note "no display at all: one line saying so, exit code 1"
+dir=$(e2e_run_folder no-display) || exit 1
+E2E_RUN_AS=(env -u DISPLAY -u WAYLAND_DISPLAY)
+e2e_start_game "$dir" SDL_AUDIODRIVER=dummy
+E2E_RUN_AS=()
+e2e_expect_exit 1
+[ "$(count_lines "$dir/game.err" '^shardfall: no display found')" -eq 1 ] &&
+    [ "$(count_lines "$dir/game.err" '^(shardfall|Error):')" -eq 1 ] ||
+    e2e_fail "not one line about the missing display: $(cat "$dir/game.err")"
+
+e2e_note "started from a folder without the game's files: the per-user folder keeps the table"
+dir="$WORK_DIR/elsewhere"
+rm -rf "$dir" && mkdir -p "$dir/start"
+play_briefly "$dir/start" request SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$dir/data"
+expect_records "$dir/data/shardfall"
+[ "$(ls -A "$dir/start")" = "$(printf 'game.err\ngame.out')" ] ||
+    e2e_fail "the game left files where it was started: $(ls -A "$dir/start")"
 
 e2e_note "a folder the game may not write to, holding last time's records.dat"
 dir=$(e2e_run_folder read-only) || exit 1
@@ -126,16 +147,24 @@ cp "$dir/records.dat" "$WORK_DIR/records-before.dat"
 # The game's output files are made now, while the folder can still take them.
 : >"$dir/game.out"
 : >"$dir/game.err"
+played=$GAME
 if [ "$(id -u)" -eq 0 ]; then
     command -v setpriv >/dev/null || e2e_fail "setpriv missing"
-    # The folder and everything in it stay root's; the game runs as nobody.
+    # The folder and everything in it stay root's; the game runs as nobody. Nobody may not
+    # reach the build (a home folder or a mktemp -d one is closed to others), so the game runs
+    # from a copy in a folder that anyone may enter. The run folder is its working folder,
+    # which it opens by relative names whatever the folders above it allow.
     chmod -R go-w "$dir"
     E2E_RUN_AS=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    copy=$(mktemp -d) && trap 'rm -rf "$copy"; e2e_cleanup' EXIT && chmod 755 "$copy" &&
+        cp "$GAME" "$copy/" || e2e_fail "cannot copy the game into a folder of its own"
+    played=$copy/${GAME##*/}
+    "${E2E_RUN_AS[@]}" test -x "$played" || e2e_fail "nobody cannot run $played"
 else
     chmod a-w "$dir"
 fi
 find "$dir" -mindepth 1 -printf '%P\n' | sort >"$WORK_DIR/read-only-before.txt"
-play_briefly "$dir" request SDL_AUDIODRIVER=dummy HOME=/nonexistent
+GAME=$played play_briefly "$dir" request SDL_AUDIODRIVER=dummy HOME=/nonexistent
 E2E_RUN_AS=()
 find "$dir" -mindepth 1 -printf '%P\n' | sort >"$WORK_DIR/read-only-after.txt"
 chmod u+w "$dir"

@@ -6,7 +6,6 @@
 #   WELL_CHECK    the screenshot checker
 #   WINDOW_CLOSE  the tool that sends a window the close request (may be empty)
 #   WORK_DIR      a folder for this run's files; emptied first, kept afterwards for a look
-# Exit code 77 tells CTest the test was skipped.
 
 set -uo pipefail
 
@@ -81,17 +80,15 @@ e2e_cleanup() {
 trap e2e_cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Skips the test, saying why, when the tools it drives are not installed.
+# Fails, saying why, when the tools it drives are not installed (make test installs them).
 e2e_require() {
     local missing=()
     local tool
-    for tool in Xvfb xdotool xwd convert compare timeout; do
+    for tool in Xvfb xdotool xwd convert compare timeout "$@"; do
         command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
     done
-    if [ ${#missing[@]} -ne 0 ]; then
-        echo "SKIPPED: missing ${missing[*]} (scripts/install-deps e2e installs them)"
-        exit 77
-    fi
+    [ ${#missing[@]} -eq 0 ] ||
+        e2e_fail "missing ${missing[*]} (scripts/install-deps e2e or windows installs them)"
     [ -x "$GAME" ] || e2e_fail "no game binary at $GAME"
     [ -f "$ASSETS/dx000.bmp" ] || e2e_fail "no generated assets in $ASSETS"
     rm -rf "$WORK_DIR"
@@ -207,9 +204,10 @@ e2e_pixels_differing() {
     compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
 }
 
-# A value from the game's stats lines, e.g. e2e_stat game.err ticks.
+# A value from the game's stats lines, e.g. e2e_stat game.err ticks. Read as text whatever else
+# the file holds: grep -o finds nothing at all in a file with a NUL byte anywhere in it.
 e2e_stat() {
-    grep -oE "(^| )$2=[^ ]+" "$1" | tail -n1 | cut -d= -f2
+    grep -aoE "(^| )$2=[^ ]+" "$1" | tail -n1 | cut -d= -f2
 }
 
 # True when the decimal number $1 is at least $2.

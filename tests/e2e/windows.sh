@@ -6,11 +6,8 @@
 # CTest of the Windows build starts it with GAME (shardfall.exe), ASSETS and WELL_CHECK (from
 # the Linux build), WORK_DIR and WINEPREFIX (a prefix of its own, made on the first run) set.
 source "${0%/*}/e2e_lib.sh"
-for tool in wine wineserver; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "SKIPPED: no $tool (scripts/install-deps windows)"; exit 77; }
-done
-[ -x "${WELL_CHECK:-}" ] || { echo "SKIPPED: no well_check from the Linux build at '${WELL_CHECK:-}'"; exit 77; }
-e2e_require
+e2e_require wine wineserver
+[ -x "${WELL_CHECK:-}" ] || e2e_fail "no well_check from the Linux build at '${WELL_CHECK:-}'"
 export WINEDEBUG=-all
 
 # The prefix's server ends with the run, whatever happens.
