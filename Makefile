@@ -8,6 +8,7 @@
 #                      shardfall-windows.zip there (the assets come from the Linux build)
 #   make windows-test  the same with warnings as errors, then the Windows tests under Wine
 BUILD ?= build
+RUN ?= run
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_BUILD ?= build-fuzz
@@ -27,16 +28,20 @@ $(BUILD)/CMakeCache.txt: | deps
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Only what playing needs: the game and its assets, not the tests and benchmarks.
+# Only what playing needs: the game, its assets and the replay player, not the tests and
+# benchmarks.
 game: deps $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) --target shardfall assets -j $(JOBS)
+	cmake --build $(BUILD) --target shardfall assets shardfall-replay -j $(JOBS)
 
+# run/ is the player's folder: only the picture goes there, and only when it is missing, so a
+# picture of the player's own is never replaced. The sounds and the music come from the
+# build's assets/ beside the game, so a changed asset still reaches the game.
 assets: game
-	mkdir -p run
-	cp -r $(BUILD)/assets/. run/
+	mkdir -p $(RUN)
+	[ -e $(RUN)/dx000.bmp ] || cp $(BUILD)/assets/dx000.bmp $(RUN)/
 
 run: assets
-	cd run && $(abspath $(BUILD))/shardfall
+	cd $(RUN) && $(abspath $(BUILD))/shardfall
 
 # Developers and CI build with warnings as errors; a plain cmake build (and make run) does not.
 test:

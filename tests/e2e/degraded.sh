@@ -10,6 +10,13 @@ e2e_require
 [ -x "${WINDOW_CLOSE:-}" ] || e2e_fail "no window_close tool (libx11-dev missing at build time?)"
 e2e_start_x 1024x768
 
+# A copy of the game with no data folder beside it (a build's assets/), so that what a run
+# folder lacks is missing for the game too; in a folder anyone may enter, so that the read-only
+# run below can start it as another user.
+lone=$(mktemp -d) && trap 'rm -rf "$lone"; e2e_cleanup' EXIT && chmod 755 "$lone" &&
+    cp "$GAME" "$lone/" || e2e_fail "cannot copy the game into a folder of its own"
+lone=$lone/${GAME##*/}
+
 # Closes the running game in one of the ways a desktop does it.
 close_game() {
     local how=$1 window=$2
@@ -68,14 +75,14 @@ expect_records "$dir"
 e2e_note "no Sounds folder: landings play the default sound"
 dir=$(e2e_run_folder no-sounds) || exit 1
 rm -r "$dir/Sounds"
-play_briefly "$dir" request SDL_AUDIODRIVER=dummy
+GAME=$lone play_briefly "$dir" request SDL_AUDIODRIVER=dummy
 grep -q "cannot load sound" "$dir/game.err" || e2e_fail "no landing asked for a sound"
 expect_records "$dir"
 
 e2e_note "no music folder"
 dir=$(e2e_run_folder no-music) || exit 1
 rm -r "$dir/music"
-play_briefly "$dir" alt-f4 SDL_AUDIODRIVER=dummy
+GAME=$lone play_briefly "$dir" alt-f4 SDL_AUDIODRIVER=dummy
 grep -q "cannot load music" "$dir/game.err" || e2e_fail "the music thread did not try a track"
 expect_records "$dir"
 
@@ -152,13 +159,11 @@ if [ "$(id -u)" -eq 0 ]; then
     command -v setpriv >/dev/null || e2e_fail "setpriv missing"
     # The folder and everything in it stay root's; the game runs as nobody. Nobody may not
     # reach the build (a home folder or a mktemp -d one is closed to others), so the game runs
-    # from a copy in a folder that anyone may enter. The run folder is its working folder,
+    # from the copy in a folder that anyone may enter. The run folder is its working folder,
     # which it opens by relative names whatever the folders above it allow.
     chmod -R go-w "$dir"
     E2E_RUN_AS=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    copy=$(mktemp -d) && trap 'rm -rf "$copy"; e2e_cleanup' EXIT && chmod 755 "$copy" &&
-        cp "$GAME" "$copy/" || e2e_fail "cannot copy the game into a folder of its own"
-    played=$copy/${GAME##*/}
+    played=$lone
     "${E2E_RUN_AS[@]}" test -x "$played" || e2e_fail "nobody cannot run $played"
 else
     chmod a-w "$dir"

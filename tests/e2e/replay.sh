@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Records a game played on a virtual 1024 × 768 screen (shardfall --record, keys sent with
 # xdotool: moves, turns, drops, a pause, S and E, the focus away and back), then plays the
-# recording without a window: it must end in the digest the game had when it was closed.
+# recording without a window: it must end in the digest the game had when it was closed. As the
+# README has it, the game is started from a folder without its files (the repository's top)
+# with a relative file name: the recording lands there, the table in the per-user folder.
 source "${0%/*}/e2e_lib.sh"
 e2e_require
 [ -x "${WINDOW_CLOSE:-}" ] || e2e_fail "no window_close tool (libx11-dev missing at build time?)"
 [ -x "${REPLAY:-}" ] || e2e_fail "no shardfall-replay at ${REPLAY:-}"
 
 e2e_start_x 1024x768
-run=$(e2e_run_folder replay) || exit 1
+run="$WORK_DIR/start"
+rm -rf "$run" "$WORK_DIR/data" && mkdir -p "$run"
 E2E_GAME_ARGS=(--record game.sfr)
-e2e_start_game "$run" SDL_AUDIODRIVER=dummy
+e2e_start_game "$run" SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$WORK_DIR/data"
 window=$(e2e_wait_window 20) || exit 1
 e2e_wait_line "$run/game.err" "active=1"
 
@@ -31,7 +34,7 @@ sleep 0.5
 
 "$WINDOW_CLOSE" "$window" || e2e_fail "could not send the close request"
 e2e_expect_exit 0
-recorded=$(grep -oE 'replay: [0-9]+ frames recorded in game.sfr, digest [0-9a-f]{16}' "$run/game.err") ||
+recorded=$(grep -oE 'replay: [0-9]+ frames recorded in [^ ]*game.sfr, digest [0-9a-f]{16}' "$run/game.err") ||
     e2e_fail "the game did not say what it recorded: $(cat "$run/game.err")"
 frames=$(echo "$recorded" | cut -d' ' -f2)
 digest=$(echo "$recorded" | awk '{ print $NF }')
