@@ -43,10 +43,10 @@ bool withoutScreen() {
 
 // With no window system to talk to (no DISPLAY, no Wayland), SDL falls back to a driver that
 // shows nothing, and the game would run unseen until killed. That is a failure unless the
-// environment asked for such a driver on purpose (SDL_VIDEODRIVER=offscreen or dummy, as the
-// tests do).
+// environment or the program asked for such a driver on purpose (SDL_VIDEODRIVER=offscreen or
+// dummy, or its hint, as the tests do).
 bool noDisplayFound() {
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if (!withoutScreen() || (asked != nullptr && asked[0] != '\0')) {
         return false;
     }
