@@ -9,7 +9,8 @@
 //                    [--coverage] [--check GOLDEN] [--write-golden GOLDEN] [--add-pixels GOLDEN]
 //
 // Exit code 0 when the run matches the golden and the recording's own final digest, 1 when it
-// does not, 2 for a file that cannot be played or bad arguments.
+// does not, 2 for a file that cannot be played or bad arguments (options.cpp reads them; --help
+// prints the usage).
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -18,8 +19,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,7 @@
 #include "game/state_digest.h"
 #include "gfx/surface.h"
 #include "golden_file.h"
+#include "options.h"
 #include "png_writer.h"
 #include "replay/replay_file.h"
 #include "scores/high_score_table.h"
@@ -43,89 +45,10 @@ namespace {
 // Linux, GDI's on Windows).
 constexpr std::string_view THIS_SYSTEM = SHARDFALL_PIXELS_SYSTEM;
 
-struct Options {
-    std::string file;
-    uint64_t every = 0;
-    std::set<uint64_t> hashFrames;
-    std::map<uint64_t, std::string> pngs;
-    bool coverage = false;
-    std::string check;
-    std::string writeGolden;
-    std::string addPixels;
-};
-
-bool parseNumber(std::string_view text, uint64_t& out) {
-    if (text.empty() || text.size() > 18) {
-        return false;
-    }
-    out = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        out = out * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return true;
-}
-
 std::string absolutePath(const std::string& path) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
     return path.empty() || error ? path : absolute.string();
-}
-
-bool parseOptions(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--coverage") {
-            o.coverage = true;
-            continue;
-        }
-        if (!arg.starts_with("--")) {
-            if (!o.file.empty()) {
-                return false;
-            }
-            o.file = arg;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            return false;
-        }
-        const std::string_view value = argv[++i];
-        if (arg == "--every") {
-            if (!parseNumber(value, o.every) || o.every == 0) {
-                return false;
-            }
-        } else if (arg == "--frames-to-hash") {
-            std::stringstream list{std::string(value)};
-            std::string item;
-            while (std::getline(list, item, ',')) {
-                uint64_t frame = 0;
-                if (!parseNumber(item, frame)) {
-                    return false;
-                }
-                o.hashFrames.insert(frame);
-            }
-        } else if (arg == "--png") {
-            const size_t colon = value.find(':');
-            uint64_t frame = 0;
-            if (colon == std::string_view::npos || !parseNumber(value.substr(0, colon), frame) ||
-                colon + 1 == value.size()) {
-                return false;
-            }
-            o.pngs[frame] = std::string(value.substr(colon + 1));
-        } else if (arg == "--check") {
-            o.check = value;
-        } else if (arg == "--write-golden") {
-            o.writeGolden = value;
-        } else if (arg == "--add-pixels") {
-            o.addPixels = value;
-        } else {
-            return false;
-        }
-    }
-    // Adding checksums to a golden is a run of its own.
-    return !o.file.empty() && (o.addPixels.empty() || (o.check.empty() && o.writeGolden.empty()));
 }
 
 std::string digestText(const StateDigest& d) {
@@ -192,7 +115,7 @@ uint64_t recordsFileHash() {
 
 class Player {
   public:
-    explicit Player(const Options& options) : o_(options) {}
+    explicit Player(const ReplayOptions& options) : o_(options) {}
     int run();
 
   private:
@@ -206,7 +129,7 @@ class Player {
     void checkRecordsFile(uint64_t frame);
     void reportStateDifference(uint64_t frame, const std::array<uint64_t, GOLDEN_FIELDS>& expected);
 
-    const Options& o_;
+    const ReplayOptions& o_;
     Replay replay_;
     ReplaySession session_;
     Coverage coverage_;
@@ -229,7 +152,8 @@ class Player {
     bool hashAll_ = false;
 };
 
-void Player::reportStateDifference(uint64_t frame, const std::array<uint64_t, GOLDEN_FIELDS>& expected) {
+void Player::reportStateDifference(uint64_t frame,
+                                   const std::array<uint64_t, GOLDEN_FIELDS>& expected) {
     for (int i = 0; i < GOLDEN_FIELDS; ++i) {
         if (expected[i] != trail_[i]) {
             std::printf("DIFFERS: frame %" PRIu64
@@ -487,14 +411,9 @@ int Player::run() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!parseOptions(argc, argv, options)) {
-        std::fprintf(stderr,
-                     "usage: shardfall-replay FILE [--every N] [--frames-to-hash F,F,...]\n"
-                     "                        [--png FRAME:PATH ...] [--coverage]\n"
-                     "                        [--check GOLDEN] [--write-golden GOLDEN]\n"
-                     "                        [--add-pixels GOLDEN]\n");
-        return 2;
+    ReplayOptions options;
+    if (const std::optional<int> exitCode = parseReplayOptions(argc, argv, options)) {
+        return *exitCode;
     }
     // The game plays in a scratch folder of its own: the files named are found from here.
     for (std::string* path :

@@ -1,0 +1,45 @@
+#!/bin/sh
+# The replay player's command line, run against the built player and a golden recording: each
+# case's exit code, and what it says on which stream.
+#   cli.sh RECORDING GOLDEN PLAYER...   (PLAYER... is the player, after Wine for a Windows one)
+set -u
+recording=$1
+golden=$2
+shift 2
+work=$(mktemp -d) || exit 1
+trap 'rm -rf "$work"' EXIT
+: >"$work/file"
+failed=0
+
+fail() {
+  echo "FAILED: $*"
+  failed=1
+}
+
+# expect NAME CODE ERROR ARGS...: the player's exit code must be CODE ("nonzero": anything but 0),
+# and its stderr one line holding ERROR, or nothing when ERROR is empty.
+expect() {
+  name=$1 code=$2 error=$3
+  shift 3
+  "$@" >"$work/out" 2>"$work/err"
+  got=$?
+  case "$code:$got" in
+    nonzero:0) fail "$name: exit code 0" ;;
+    nonzero:*) ;;
+    *) [ "$got" -eq "$code" ] || fail "$name: exit code $got, not $code" ;;
+  esac
+  lines=$(wc -l <"$work/err")
+  if [ -z "$error" ]; then
+    [ "$lines" -eq 0 ] || fail "$name: stderr is not empty: $(head -c 200 "$work/err")"
+  elif [ "$lines" -ne 1 ] || ! grep -qF -- "$error" "$work/err"; then
+    fail "$name: stderr is not one line holding '$error': $(head -c 200 "$work/err")"
+  fi
+}
+
+expect help 0 '' "$@" --help
+for option in --every --frames-to-hash --png --coverage --check --write-golden --add-pixels; do
+  grep -qe "$option" "$work/out" || fail "--help does not name $option"
+done
+expect unknown-option 2 --bogus "$@" "$recording" --bogus
+expect bad-value 2 --every "$@" "$recording" --every 0
+exit $failed
