@@ -42,4 +42,22 @@ for option in --every --frames-to-hash --png --coverage --check --write-golden -
 done
 expect unknown-option 2 --bogus "$@" "$recording" --bogus
 expect bad-value 2 --every "$@" "$recording" --every 0
+expect png-past-the-end nonzero 'png 99999999:' "$@" "$recording" --png "99999999:$work/late.png"
+expect png-unwritable nonzero unwritable.png "$@" "$recording" --png "5:$work/file/unwritable.png"
+
+# --coverage: the events the golden says the recording reaches have a first frame, every other
+# one says "never".
+expect coverage 0 '' "$@" "$recording" --coverage
+awk -v reaches="$(sed -n 's/^reaches //p' "$golden")" '
+  BEGIN { for (i = split(reaches, r, " "); i > 0; i--) reached[r[i]] = 1 }
+  /^  [a-z0-9-]+ +[0-9]+  / {
+    if ($NF == "never") { never++; wrong = wrong || ($1 in reached) }
+    else { seen[$1] = 1; wrong = wrong || !($1 in reached) || $NF < 1 }
+    if (wrong && !shown) { print "FAILED: coverage: " $0; shown = 1 }
+  }
+  END {
+    for (event in reached) if (!(event in seen)) { print "FAILED: coverage misses " event; wrong = 1 }
+    if (!never) { print "FAILED: coverage: no event is never reached"; wrong = 1 }
+    exit wrong
+  }' "$work/out" || failed=1
 exit $failed

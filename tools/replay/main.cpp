@@ -9,8 +9,8 @@
 //                    [--coverage] [--check GOLDEN] [--write-golden GOLDEN] [--add-pixels GOLDEN]
 //
 // Exit code 0 when the run matches the golden and the recording's own final digest, 1 when it
-// does not, 2 for a file that cannot be played or bad arguments (options.cpp reads them; --help
-// prints the usage).
+// does not, 2 for a file that cannot be played, a --png frame that the recording never shows or
+// cannot be written, or bad arguments (options.cpp reads them; --help prints the usage).
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -89,11 +89,12 @@ std::set<uint64_t> framesWorthHashing(const Coverage& coverage, uint64_t frames)
         {FPS_UPDATE, {0, 1, 20}},
     };
     for (const auto& pick : PICKS) {
-        if (coverage.count(pick.event) == 0) {
+        const std::optional<uint64_t> first = coverage.firstFrame(pick.event);
+        if (!first) {
             continue;
         }
         for (uint64_t offset : pick.offsets) {
-            const uint64_t frame = coverage.firstFrame(pick.event) + offset;
+            const uint64_t frame = *first + offset;
             if (frame >= 1 && frame <= frames) {
                 chosen.insert(frame);
             }
@@ -147,6 +148,7 @@ class Player {
     std::map<uint64_t, uint64_t> pixels_;
     std::map<uint64_t, uint64_t> records_;
     bool recordsDiffer_ = false;
+    bool pngsFailed_ = false;
     std::set<uint64_t> hashFrames_;
     uint64_t every_ = 0;
     bool hashAll_ = false;
@@ -216,7 +218,9 @@ void Player::afterFrame() {
                         THIS_SYSTEM.data());
         }
         if (png && !writePng(session_.screen(), o_.pngs.at(frame))) {
-            std::fprintf(stderr, "shardfall-replay: cannot write %s\n", o_.pngs.at(frame).c_str());
+            pngsFailed_ = true;
+            std::fprintf(stderr, "shardfall-replay: cannot write frame %" PRIu64 " to %s\n", frame,
+                         o_.pngs.at(frame).c_str());
         }
     }
 }
@@ -390,10 +394,25 @@ int Player::run() {
     checkRecordsFile(frames);
     std::printf("end %" PRIu64 " digest %s\n", frames, digestText(digest).c_str());
     const int result = compareWithRecording(digest);
+    for (const auto& [frame, path] : o_.pngs) {
+        if (frame == 0 || frame > frames) {
+            pngsFailed_ = true;
+            std::fprintf(stderr,
+                         "shardfall-replay: --png %" PRIu64
+                         ": no such frame, the recording shows "
+                         "frames 1 to %" PRIu64 "\n",
+                         frame, frames);
+        }
+    }
     if (o_.coverage) {
         for (int i = 0; i < COVERAGE_EVENTS; ++i) {
+            const std::optional<uint64_t> first = coverage_.firstFrame(i);
+            if (!first) {
+                std::printf("  %-22s %6d  never\n", Coverage::name(i), 0);
+                continue;
+            }
             std::printf("  %-22s %6" PRId64 "  first at frame %" PRIu64 "\n", Coverage::name(i),
-                        coverage_.count(i), coverage_.firstFrame(i));
+                        coverage_.count(i), *first);
         }
     }
     if (checking_ && !compareWithGolden(frames, digest)) {
@@ -405,7 +424,7 @@ int Player::run() {
     if (adding_ && !addPixels()) {
         return 2;
     }
-    return result;
+    return pngsFailed_ ? 2 : result;
 }
 
 }  // namespace

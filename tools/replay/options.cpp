@@ -73,7 +73,8 @@ std::optional<int> parseReplayOptions(int argc, char** argv, ReplayOptions& opti
                  "shardfall-replay"};
     app.footer(
         "Exit code: 0 when the run matches the golden and the recording's own final digest, 1\n"
-        "when it does not, 2 for a file that cannot be played or bad arguments.");
+        "when it does not, 2 for a file that cannot be played, a --png frame that the recording\n"
+        "never shows or that cannot be written, or bad arguments.");
     app.get_formatter()->column_width(30);
     std::string every;
     std::vector<std::string> hashLists;
