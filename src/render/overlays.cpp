@@ -1,5 +1,6 @@
 #include "render/overlays.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -39,13 +40,22 @@ void DrawOverlays(Display& display, const Game& game) {
     }
 }
 
+int scorePanelX(const Board& board, int screenWidth) {
+    const int w = static_cast<int>(board.cellSize * 1.2) / 2;
+    // The well stands centred (Game::placeWell, leaving out the shake's jitter) with a wall half
+    // a cell wide on either side.
+    const int wallRight =
+        (screenWidth - board.pixelWidth()) / 2 + board.pixelWidth() + board.cellSize / 2;
+    return std::max(screenWidth - 14 * w, wallRight);
+}
+
 void drawScorePanel(DrawContext& dc, const Board& board, int screenWidth) {
     const int h = static_cast<int>(board.cellSize * 1.2);
     const int w = h / 2;
     const ScopedFont font(dc, h, w, MODERN_FIXED);
     dc.setTextColor(WHITE);
     dc.setBkMode(BackgroundMode::Transparent);
-    const int x = screenWidth - 14 * w;
+    const int x = scorePanelX(board, screenWidth);
     char text[48];
     int length = std::snprintf(text, sizeof text, "SCORE %i", board.score);
     dc.textOut(x, 0, text, length);

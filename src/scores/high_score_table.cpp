@@ -1,8 +1,11 @@
 #include "scores/high_score_table.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <span>
 #include <utility>
 
@@ -19,6 +22,27 @@ const char* const defaultNames[7] = {"GANT", "LUVESH", "TROK", "PIMU", "ADMIN", 
 std::string_view recordName(const ScoreRecord& record) {
     return {record.name, strnlen(record.name, sizeof record.name)};
 }
+
+namespace {
+
+// One line on stderr naming records.dat and why it could not be saved, as far as can be told:
+// the file layer says only that the save failed, and the errno its last call left, which for a
+// folder or a device in the file's place is not about the file.
+void reportSaveFailure(int error) {
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    const fs::path file = fs::absolute(RECORDS_FILE_NAME, ignored);
+    const fs::file_status status = fs::status(RECORDS_FILE_NAME, ignored);
+    const char* reason = fs::is_directory(status) ? "a folder is in its place"
+                         : fs::exists(status) && !fs::is_regular_file(status)
+                             ? "it is not a plain file"
+                         : error != 0 ? std::strerror(error)
+                                      : "it may not be written";
+    std::fprintf(stderr, "shardfall: cannot save the high-score table %s: %s\n",
+                 file.empty() ? RECORDS_FILE_NAME : file.string().c_str(), reason);
+}
+
+}  // namespace
 
 HighScoreTable::HighScoreTable() {
     load();
@@ -55,7 +79,17 @@ void HighScoreTable::load() {
 }
 
 void HighScoreTable::save() {
-    writeFileAtomically(RECORDS_FILE_NAME, std::as_bytes(std::span(records)));
+    errno = 0;
+    if (writeFileAtomically(RECORDS_FILE_NAME, std::as_bytes(std::span(records)))) {
+        saveFailing_ = false;
+        return;
+    }
+    // Said when saving starts to fail, and not again while it keeps failing: the scores screen
+    // makes and saves the default table in every frame while records.dat cannot be read.
+    if (!saveFailing_) {
+        saveFailing_ = true;
+        reportSaveFailure(errno);
+    }
 }
 
 void HighScoreTable::insert(int score, int lines, int seconds, const char* name) {

@@ -38,13 +38,18 @@ class HighScoreTable {
     // Reads records.dat over the records, or makes and saves the default table when it cannot
     // be opened.
     void load();
-    // Replaces records.dat with the eleven records, or leaves it as it was when that fails.
+    // Replaces records.dat with the eleven records, or leaves it as it was when that fails. A
+    // failure is said in one line on stderr, naming the file and why, when saving starts to fail;
+    // while it keeps failing nothing more is said, until a save succeeds again.
     void save();
     // Offers a finished game; it enters (and the table is saved) only when its score beats
     // place 10. Only the first 15 characters of the name are kept.
     void insert(int score, int lines, int seconds, const char* name);
 
     ScoreRecord records[TABLE_SLOTS] = {};
+
+  private:
+    bool saveFailing_ = false;
 };
 
 }  // namespace shardfall

@@ -200,7 +200,7 @@ TEST_F(HighScoreTableTest, FolderInPlaceOfTheFileGivesTheDefaultTableAndStays) {
         EXPECT_EQ(recordName(table.records[i]), UNSEEDED_NAMES[i]);
         EXPECT_EQ(table.records[i].score, 2000 - 200 * i);
     }
-    // Saving over a folder fails quietly and leaves no temporary file behind.
+    // Saving over a folder fails and leaves no temporary file behind.
     table.insert(9999, 1, 1, "X");
     EXPECT_TRUE(fs::is_empty(RECORDS_FILE_NAME));
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"records.dat"});
@@ -236,6 +236,39 @@ TEST_F(HighScoreTableTest, UnwritableFolderWritesNothing) {
     EXPECT_EQ(table.records[9].score, 200);
     table.insert(5000, 1, 1, "GONE");
     EXPECT_FALSE(fs::exists(folder.path()));
+}
+
+// A save that fails is said in one line on stderr naming the file and why, once while saving keeps
+// failing (the scores screen remakes and saves a table it cannot read in every frame) and again
+// after a save that worked; a save that works says nothing.
+TEST_F(HighScoreTableTest, FailedSaveIsSaidOnceOnStderr) {
+    testing::internal::CaptureStderr();
+    HighScoreTable table;
+    table.insert(5000, 1, 1, "SAVED");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    // records.dat leads into a "folder" that is a file: no save can work, not even as root.
+    const std::string line = "shardfall: cannot save the high-score table " +
+                             (fs::current_path() / RECORDS_FILE_NAME).string() +
+                             ": Not a directory\n";
+    writeFile("plain", "", 0);
+    fs::remove(RECORDS_FILE_NAME);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        fs::create_symlink("plain/records.dat", RECORDS_FILE_NAME);
+        testing::internal::CaptureStderr();
+        table.insert(6000 + round, 1, 1, "LOST");
+        table.save();
+        table.load();
+        table.load();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), line);
+        // A save that works in between.
+        fs::remove(RECORDS_FILE_NAME);
+        testing::internal::CaptureStderr();
+        table.save();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        fs::remove(RECORDS_FILE_NAME);
+    }
 }
 
 TEST_F(HighScoreTableTest, ReadOnlyFileIsNotReplaced) {

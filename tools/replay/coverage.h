@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace shardfall {
@@ -70,7 +71,10 @@ class Coverage {
     void afterFrame(const Game& game, uint64_t frame);
 
     int64_t count(int event) const { return counts_[event]; }
-    uint64_t firstFrame(int event) const { return first_[event]; }
+    // The frame at which the event first came; nothing when the recording never reaches it.
+    std::optional<uint64_t> firstFrame(int event) const {
+        return counts_[event] > 0 ? std::optional<uint64_t>(first_[event]) : std::nullopt;
+    }
     // "fast-drop sideways-press ...": the events reached, in the fixed order.
     std::string reached() const;
 

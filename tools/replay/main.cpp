@@ -9,7 +9,8 @@
 //                    [--coverage] [--check GOLDEN] [--write-golden GOLDEN] [--add-pixels GOLDEN]
 //
 // Exit code 0 when the run matches the golden and the recording's own final digest, 1 when it
-// does not, 2 for a file that cannot be played or bad arguments.
+// does not, 2 for a file that cannot be played, a --png frame that the recording never shows or
+// cannot be written, or bad arguments (options.cpp reads them; --help prints the usage).
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -18,8 +19,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,7 @@
 #include "game/state_digest.h"
 #include "gfx/surface.h"
 #include "golden_file.h"
+#include "options.h"
 #include "png_writer.h"
 #include "replay/replay_file.h"
 #include "scores/high_score_table.h"
@@ -43,89 +45,10 @@ namespace {
 // Linux, GDI's on Windows).
 constexpr std::string_view THIS_SYSTEM = SHARDFALL_PIXELS_SYSTEM;
 
-struct Options {
-    std::string file;
-    uint64_t every = 0;
-    std::set<uint64_t> hashFrames;
-    std::map<uint64_t, std::string> pngs;
-    bool coverage = false;
-    std::string check;
-    std::string writeGolden;
-    std::string addPixels;
-};
-
-bool parseNumber(std::string_view text, uint64_t& out) {
-    if (text.empty() || text.size() > 18) {
-        return false;
-    }
-    out = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        out = out * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return true;
-}
-
 std::string absolutePath(const std::string& path) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
     return path.empty() || error ? path : absolute.string();
-}
-
-bool parseOptions(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--coverage") {
-            o.coverage = true;
-            continue;
-        }
-        if (!arg.starts_with("--")) {
-            if (!o.file.empty()) {
-                return false;
-            }
-            o.file = arg;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            return false;
-        }
-        const std::string_view value = argv[++i];
-        if (arg == "--every") {
-            if (!parseNumber(value, o.every) || o.every == 0) {
-                return false;
-            }
-        } else if (arg == "--frames-to-hash") {
-            std::stringstream list{std::string(value)};
-            std::string item;
-            while (std::getline(list, item, ',')) {
-                uint64_t frame = 0;
-                if (!parseNumber(item, frame)) {
-                    return false;
-                }
-                o.hashFrames.insert(frame);
-            }
-        } else if (arg == "--png") {
-            const size_t colon = value.find(':');
-            uint64_t frame = 0;
-            if (colon == std::string_view::npos || !parseNumber(value.substr(0, colon), frame) ||
-                colon + 1 == value.size()) {
-                return false;
-            }
-            o.pngs[frame] = std::string(value.substr(colon + 1));
-        } else if (arg == "--check") {
-            o.check = value;
-        } else if (arg == "--write-golden") {
-            o.writeGolden = value;
-        } else if (arg == "--add-pixels") {
-            o.addPixels = value;
-        } else {
-            return false;
-        }
-    }
-    // Adding checksums to a golden is a run of its own.
-    return !o.file.empty() && (o.addPixels.empty() || (o.check.empty() && o.writeGolden.empty()));
 }
 
 std::string digestText(const StateDigest& d) {
@@ -166,11 +89,12 @@ std::set<uint64_t> framesWorthHashing(const Coverage& coverage, uint64_t frames)
         {FPS_UPDATE, {0, 1, 20}},
     };
     for (const auto& pick : PICKS) {
-        if (coverage.count(pick.event) == 0) {
+        const std::optional<uint64_t> first = coverage.firstFrame(pick.event);
+        if (!first) {
             continue;
         }
         for (uint64_t offset : pick.offsets) {
-            const uint64_t frame = coverage.firstFrame(pick.event) + offset;
+            const uint64_t frame = *first + offset;
             if (frame >= 1 && frame <= frames) {
                 chosen.insert(frame);
             }
@@ -192,7 +116,7 @@ uint64_t recordsFileHash() {
 
 class Player {
   public:
-    explicit Player(const Options& options) : o_(options) {}
+    explicit Player(const ReplayOptions& options) : o_(options) {}
     int run();
 
   private:
@@ -206,7 +130,7 @@ class Player {
     void checkRecordsFile(uint64_t frame);
     void reportStateDifference(uint64_t frame, const std::array<uint64_t, GOLDEN_FIELDS>& expected);
 
-    const Options& o_;
+    const ReplayOptions& o_;
     Replay replay_;
     ReplaySession session_;
     Coverage coverage_;
@@ -224,12 +148,14 @@ class Player {
     std::map<uint64_t, uint64_t> pixels_;
     std::map<uint64_t, uint64_t> records_;
     bool recordsDiffer_ = false;
+    bool pngsFailed_ = false;
     std::set<uint64_t> hashFrames_;
     uint64_t every_ = 0;
     bool hashAll_ = false;
 };
 
-void Player::reportStateDifference(uint64_t frame, const std::array<uint64_t, GOLDEN_FIELDS>& expected) {
+void Player::reportStateDifference(uint64_t frame,
+                                   const std::array<uint64_t, GOLDEN_FIELDS>& expected) {
     for (int i = 0; i < GOLDEN_FIELDS; ++i) {
         if (expected[i] != trail_[i]) {
             std::printf("DIFFERS: frame %" PRIu64
@@ -292,7 +218,9 @@ void Player::afterFrame() {
                         THIS_SYSTEM.data());
         }
         if (png && !writePng(session_.screen(), o_.pngs.at(frame))) {
-            std::fprintf(stderr, "shardfall-replay: cannot write %s\n", o_.pngs.at(frame).c_str());
+            pngsFailed_ = true;
+            std::fprintf(stderr, "shardfall-replay: cannot write frame %" PRIu64 " to %s\n", frame,
+                         o_.pngs.at(frame).c_str());
         }
     }
 }
@@ -466,10 +394,25 @@ int Player::run() {
     checkRecordsFile(frames);
     std::printf("end %" PRIu64 " digest %s\n", frames, digestText(digest).c_str());
     const int result = compareWithRecording(digest);
+    for (const auto& [frame, path] : o_.pngs) {
+        if (frame == 0 || frame > frames) {
+            pngsFailed_ = true;
+            std::fprintf(stderr,
+                         "shardfall-replay: --png %" PRIu64
+                         ": no such frame, the recording shows "
+                         "frames 1 to %" PRIu64 "\n",
+                         frame, frames);
+        }
+    }
     if (o_.coverage) {
         for (int i = 0; i < COVERAGE_EVENTS; ++i) {
+            const std::optional<uint64_t> first = coverage_.firstFrame(i);
+            if (!first) {
+                std::printf("  %-22s %6d  never\n", Coverage::name(i), 0);
+                continue;
+            }
             std::printf("  %-22s %6" PRId64 "  first at frame %" PRIu64 "\n", Coverage::name(i),
-                        coverage_.count(i), coverage_.firstFrame(i));
+                        coverage_.count(i), *first);
         }
     }
     if (checking_ && !compareWithGolden(frames, digest)) {
@@ -481,20 +424,15 @@ int Player::run() {
     if (adding_ && !addPixels()) {
         return 2;
     }
-    return result;
+    return pngsFailed_ ? 2 : result;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!parseOptions(argc, argv, options)) {
-        std::fprintf(stderr,
-                     "usage: shardfall-replay FILE [--every N] [--frames-to-hash F,F,...]\n"
-                     "                        [--png FRAME:PATH ...] [--coverage]\n"
-                     "                        [--check GOLDEN] [--write-golden GOLDEN]\n"
-                     "                        [--add-pixels GOLDEN]\n");
-        return 2;
+    ReplayOptions options;
+    if (const std::optional<int> exitCode = parseReplayOptions(argc, argv, options)) {
+        return *exitCode;
     }
     // The game plays in a scratch folder of its own: the files named are found from here.
     for (std::string* path :
