@@ -12,5 +12,8 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 set(STB_INCLUDE_DIRS /usr/include/stb)
 
+# The cross compiler does not look into the build machine's /usr/include, which must not be
+# searched for the Windows build as a whole: the build takes a copy of the CLI/ folder alone.
 file(COPY /usr/include/CLI DESTINATION ${CMAKE_BINARY_DIR}/cli11-include)
-set(CLI11_INCLUDE_DIRS ${CMAKE_BINARY_DIR}/cli11-include)
+add_library(cli11 INTERFACE)
+target_include_directories(cli11 SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/cli11-include)
