@@ -21,6 +21,16 @@ WORK_DIR=$PWD/$PACKAGE_BUILD/package-check
 export PATH="$PATH:/usr/games"
 export DEBIAN_FRONTEND=noninteractive
 
+# A run that fails after the install purges the package too, so the machine is left as it was.
+purge_at_exit=0
+package_cleanup() {
+    e2e_cleanup
+    if [ "$purge_at_exit" = 1 ]; then
+        apt-get purge -y -q shardfall >/dev/null
+    fi
+}
+trap package_cleanup EXIT
+
 [ "$(id -u)" -eq 0 ] || e2e_fail "run as root: the check installs and purges the package"
 scripts/install-deps build package || e2e_fail "scripts/install-deps build package failed"
 
@@ -96,15 +106,25 @@ installed_now() { [[ "$(dpkg-query -W -f='${Status}' shardfall 2>/dev/null)" == 
 if installed_now; then
     apt-get purge -y -q shardfall || e2e_fail "could not purge the shardfall installed before"
 fi
+purge_at_exit=1
 apt-get install -y -q "$deb" || e2e_fail "apt-get install $deb failed"
 installed=$(dpkg-query -L shardfall) || e2e_fail "dpkg knows no shardfall after the install"
 [ "$(command -v shardfall)" = /usr/games/shardfall ] ||
     e2e_fail "shardfall is not /usr/games/shardfall on the PATH"
 
+# A new player: a HOME of its own with the XDG defaults, and an empty folder to start in, which
+# must stay empty: the game reads its data from the install and keeps its table in the player's
+# data folder.
+home=$WORK_DIR/home
+empty=$WORK_DIR/empty
+mkdir -p "$home" "$empty"
+unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_STATE_HOME XDG_CACHE_HOME
+as_player() { (cd "$empty" && HOME="$home" "$@"); }
+
 e2e_step "shardfall --help and --version"
-help=$(shardfall --help) || e2e_fail "shardfall --help failed"
+help=$(as_player shardfall --help) || e2e_fail "shardfall --help failed"
 grep -q -- "--record" <<<"$help" || e2e_fail "shardfall --help names no --record: $help"
-shown=$(shardfall --version) || e2e_fail "shardfall --version failed"
+shown=$(as_player shardfall --version) || e2e_fail "shardfall --version failed"
 grep -qF "$upstream" <<<"$shown" ||
     e2e_fail "shardfall --version says '$shown', the package is $upstream"
 
@@ -116,13 +136,7 @@ e2e_step "play the installed game"
 }
 WELL_CHECK=${WELL_CHECK:-$PWD/$PACKAGE_BUILD/tests/e2e/well_check/well_check}
 GAME=/usr/games/shardfall
-# A new player: a HOME of its own with the XDG defaults, and an empty folder to start in, which
-# must stay empty: the game reads its data from the install and keeps its table in the player's
-# data folder.
-home=$WORK_DIR/home
-empty=$WORK_DIR/empty
-mkdir -p "$home" "$empty"
-unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_STATE_HOME XDG_CACHE_HOME
+[ -z "$(ls -A "$empty")" ] || e2e_fail "--help or --version wrote into the folder: $(ls -A "$empty")"
 e2e_start_x 1024x768
 (cd "$empty" && exec env HOME="$home" SHARDFALL_STATS=1 SDL_AUDIODRIVER=dummy "$GAME" \
     >"$WORK_DIR/game.out" 2>"$WORK_DIR/game.err") &
@@ -174,6 +188,7 @@ size=$(stat -c %s "$records")
 
 e2e_note "apt-get purge"
 apt-get purge -y -q shardfall || e2e_fail "apt-get purge shardfall failed"
+purge_at_exit=0
 ! installed_now || e2e_fail "shardfall is still installed"
 # Every file of the package is gone, and every folder it brought that no other package owns.
 left=()
