@@ -7,6 +7,7 @@
 #   <prefix>/share/metainfo/<id>.metainfo.xml           AppStream metadata
 #   <prefix>/share/man/man6/*.6.gz                      the manual pages
 #   <prefix>/share/doc/shardfall/copyright, changelog.Debian.gz
+#   <prefix>/share/lintian/overrides/shardfall          the lintian tags kept, with the reasons
 # `cmake --install BUILD --prefix DIR` lays out the same tree under DIR. The high-score table is
 # the player's own file, in $XDG_DATA_HOME/shardfall; the package installs none.
 #
