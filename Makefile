@@ -7,6 +7,8 @@
 #   make windows       cross-builds the Windows game with mingw-w64 into WINDOWS_BUILD and packs
 #                      shardfall-windows.zip there (the assets come from the Linux build)
 #   make windows-test  the same with warnings as errors, then the Windows tests under Wine
+# and for players who install games from their system's packages:
+#   make package  builds the Debian package PACKAGE_BUILD/shardfall_VERSION_ARCH.deb
 BUILD ?= build
 RUN ?= run
 JOBS ?= $(shell nproc)
@@ -15,9 +17,10 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 WINDOWS_BUILD ?= build-windows
 WINDOWS_CMAKE_FLAGS ?=
+PACKAGE_BUILD ?= build-package
 WINE_ENV = WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wineprefix WINEDEBUG=-all
 
-.PHONY: run test build game deps assets fuzz windows windows-test clean
+.PHONY: run test build game deps assets fuzz windows windows-test package clean
 
 deps:
 	@scripts/install-deps build
@@ -73,5 +76,20 @@ windows-test:
 	cd $(WINDOWS_BUILD) && $(WINE_ENV) ctest --output-on-failure -j $(JOBS); \
 	  status=$$?; $(WINE_ENV) wineserver -k; exit $$status
 
+# A Release build installed into /usr (cmake/packaging.cmake), compiled with the flags Debian
+# builds its packages with, hardening included (fortified functions, stack protector, read-only
+# relocations bound at start), and packed by CPack. Only what the package holds is built.
+BUILDFLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+package:
+	@scripts/install-deps build package
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DSHARDFALL_BENCH=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+	  -DCMAKE_C_FLAGS="$$($(BUILDFLAGS) CFLAGS) $$($(BUILDFLAGS) CPPFLAGS)" \
+	  -DCMAKE_CXX_FLAGS="$$($(BUILDFLAGS) CXXFLAGS) $$($(BUILDFLAGS) CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(BUILDFLAGS) LDFLAGS)" $(CMAKE_FLAGS)
+	cmake --build $(PACKAGE_BUILD) --target shardfall shardfall-replay assets icons package_docs \
+	  -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD)

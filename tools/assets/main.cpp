@@ -1,5 +1,7 @@
 // shardfall_assets <output folder>: paints the background, synthesises the sound effects and
 // composes the music that the game loads at run time, all from code, the same bytes every run.
+// shardfall_assets --icons <folder>: paints the application icon in the hicolor theme's sizes
+// and layout, for the installed game's menu entry.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include "effects.h"
 #include "formats/bitmap_encoder.h"
 #include "formats/midi_file.h"
+#include "icon.h"
 #include "synth.h"
 #include "tunes.h"
 #include "wave_writer.h"
@@ -60,9 +63,15 @@ int writeAssets(const std::filesystem::path& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: shardfall_assets <output folder>\n");
+    const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr,
+                     "usage: shardfall_assets <output folder>\n"
+                     "       shardfall_assets --icons <folder>\n");
         return 2;
+    }
+    if (icons) {
+        return shardfall::writeIcons(argv[2]) ? 0 : 1;
     }
     try {
         return writeAssets(argv[1]);
