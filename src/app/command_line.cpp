@@ -41,6 +41,8 @@ constexpr const char* DETAILS =
 
 bool parseCommandLine(int argc, char** argv, CommandLine& out, int& exitCode) {
     CLI::App app{DESCRIPTION, "shardfall"};
+    // Options start with "--" on every system: "/record" is no option, also on Windows.
+    app.allow_windows_style_options(false);
     app.footer(DETAILS);
     app.set_version_flag("--version", "shardfall " SHARDFALL_VERSION);
     app.add_option("--record", out.recordPath,

@@ -71,6 +71,9 @@ CLI::Validator valueCheck(bool (*parse)(const std::string&, Result&), const char
 std::optional<int> parseReplayOptions(int argc, char** argv, ReplayOptions& options) {
     CLI::App app{"Plays a recorded game (shardfall --record FILE) without a window and checks it.",
                  "shardfall-replay"};
+    // Options start with "--" on every system: a path such as "/tmp/game.sfr" is a file, also
+    // where CLI11 would take "/name" for a Windows-style option.
+    app.allow_windows_style_options(false);
     app.footer(
         "Exit code: 0 when the run matches the golden and the recording's own final digest, 1\n"
         "when it does not, 2 for a file that cannot be played, a --png frame that the recording\n"
