@@ -50,6 +50,7 @@ expect png-unwritable nonzero unwritable.png "$@" "$recording" --png "5:$work/fi
 expect coverage 0 '' "$@" "$recording" --coverage
 awk -v reaches="$(sed -n 's/^reaches //p' "$golden")" '
   BEGIN { for (i = split(reaches, r, " "); i > 0; i--) reached[r[i]] = 1 }
+  { sub(/\r$/, "") }  # the Windows player ends its lines with CR LF
   /^  [a-z0-9-]+ +[0-9]+  / {
     if ($NF == "never") { never++; wrong = wrong || ($1 in reached) }
     else { seen[$1] = 1; wrong = wrong || !($1 in reached) || $NF < 1 }
