@@ -102,4 +102,15 @@ const GlyphSet* GlyphCache::glyphs(int height, int width) {
     return slot->set.get();
 }
 
+void GlyphSet::finish(const std::array<size_t, LAST_CHAR - FIRST_CHAR + 1>& offsets) {
+    minLeft_ = 0;
+    for (size_t i = 0; i < glyphs_.size(); ++i) {
+        GlyphImage& image = glyphs_[i];
+        if (image.width > 0) {
+            image.coverage = coverage_.data() + offsets[i];
+            minLeft_ = std::min(minLeft_, image.left);
+        }
+    }
+}
+
 }  // namespace shardfall

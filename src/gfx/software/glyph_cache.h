@@ -52,6 +52,10 @@ class GlyphSet {
   private:
     friend class GlyphCache;
 
+    // Once every glyph's coverage is in: points each glyph at its rows (`offsets` into the
+    // coverage, glyph by glyph) and finds the smallest left offset.
+    void finish(const std::array<size_t, LAST_CHAR - FIRST_CHAR + 1>& offsets);
+
     int cellHeight_ = 0;
     int advance_ = 0;
     int baseline_ = 0;

@@ -138,15 +138,7 @@ std::unique_ptr<GlyphSet> GlyphCache::rasterise(int height, int width) {
             set->coverage_.insert(set->coverage_.end(), from, from + bitmap.width);
         }
     }
-    int minLeft = 0;
-    for (size_t i = 0; i < set->glyphs_.size(); ++i) {
-        GlyphImage& image = set->glyphs_[i];
-        if (image.width > 0) {
-            image.coverage = set->coverage_.data() + offsets[i];
-            minLeft = std::min(minLeft, image.left);
-        }
-    }
-    set->minLeft_ = minLeft;
+    set->finish(offsets);
     return set;
 }
 
