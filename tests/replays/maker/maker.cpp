@@ -75,6 +75,7 @@ class Maker {
     }
     void focus(bool active) {
         replay_.events.push_back({active ? ReplayEvent::ACTIVATE : ReplayEvent::DEACTIVATE, 0});
+        session_.focus(active);
     }
     void frame() {
         if (!replay_.events.empty() && replay_.events.back().kind == ReplayEvent::FRAMES) {
