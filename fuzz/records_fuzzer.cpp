@@ -111,8 +111,7 @@ void showScores(HighScoreTable& table, const FinishedGame& game, const Board& bo
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static fuzzing::ScratchFolder folder;
-    fuzzing::InFolder inFolder(folder);
+    fuzzing::InFolder inFolder;
 
     const FinishedGame game = finishedGameFrom(data, size);
     const ScreenGeometry screen =
