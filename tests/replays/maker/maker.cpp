@@ -139,11 +139,6 @@ class Maker {
         frames(frameCount);
         release(key);
     }
-    void untilResting() {
-        while (playing() && game().stateDelay != 0) {
-            frame();
-        }
-    }
     void heldKeys();
     bool slipUnder();
     void typeName(const std::string& name);
@@ -154,7 +149,6 @@ class Maker {
     // From the banner to the scores screen, then the name, the score and Enter.
     void finishGame(const std::string& name, int scoreWanted, bool waitForRest, bool pauses);
 
-    int clears(int rows) const { return clears_[rows]; }
     int lastClear() const { return lastClear_; }
     // Plays one piece as the style says, without showing off.
     void piece(Style style) { playPiece(style, false); }
@@ -174,7 +168,6 @@ class Maker {
     std::set<uint64_t> hashes_;
     int lastClear_ = 0;
     int clears_[5] = {};
-    int piecesPlayed_ = 0;
     bool gravityTurnShown_ = false;
     bool liftShown_ = false;
     int bothKicks_ = 0;
@@ -186,7 +179,6 @@ void Maker::playPiece(Style style, bool showOff) {
     const int keptFree = style == Style::KEEP_FREE ? 9 : -1;
     Placement plan = style == Style::CARELESS ? Placement{0, game().pieceColumn}
                                               : bestPlacement(game(), keptFree, KEPT_FREE);
-    piecesPlayed_ += 1;
     for (int i = 0; i < plan.turns; ++i) {
         tap(KEY_UP);
     }
@@ -367,7 +359,6 @@ int makeEmptyTable(const char* out) {
 // Down held and let go in mid-fall, then held again across the landing into the next piece's rest.
 void Maker::heldKeys() {
     frame();
-    untilResting();
     hold(KEY_LEFT, 45);
     press(KEY_RIGHT);
     frames(9);
