@@ -537,7 +537,8 @@ void putRecord(std::vector<uint8_t>& file, const char* name, int32_t score, int3
     }
 }
 
-// 1024 × 600 from an odd records.dat: names that fill their 16 bytes, two scores of 1000, a
+// 1024 × 600 from an odd records.dat: names that fill their 16 bytes, Windows-1251 names (Cyrillic
+// letters, some of which look like Latin ones, and bytes that draw nothing), two scores of 1000, a
 // negative score among the positive ones (above every other once compared unsigned), and the
 // file cut within place 10's name, so place 10 has 0 points. Three games: one ties 1000 (its row
 // shows and enters below the equal ones, and the unsigned sort puts the negative scores first),
@@ -545,13 +546,13 @@ void putRecord(std::vector<uint8_t>& file, const char* name, int32_t score, int3
 int makeOddRecords(const char* out) {
     std::vector<uint8_t> file;
     putRecord(file, "OVERHANGINGNAMES", 3000, 20, 300);
-    putRecord(file, "TWELVE", 2400, 16, 250);
+    putRecord(file, "\xC6\xC5\xCD\xDF \xE5\xED\xFF", 2400, 16, 250);
     putRecord(file, "TIE", 1000, 7, 120);
     putRecord(file, "ABCDEFGHIJKLMNOP", 1000, 6, 110);
     putRecord(file, "MINUS", -5, 1, 10);
-    putRecord(file, "SEVEN", 700, 5, 90);
+    putRecord(file, "S\x01\x98V\x7FN", 700, 5, 90);
     putRecord(file, "NEGATIVE", -300000, 0, 0);
-    putRecord(file, "EIGHT", 400, 3, 60);
+    putRecord(file, "\xC0\xD0\xE5\xF1 \xCE", 400, 3, 60);
     putRecord(file, "NINE", 300, 2, 50);
     putRecord(file, "TEN", 100, 1, 40);
     file.resize(9 * 28 + 2);
