@@ -34,40 +34,6 @@ class SdlDisplayBackendTest : public ::testing::Test {
     }
 };
 
-TEST_F(SdlDisplayBackendTest, OpensAWindowOverTheWholeDesktop) {
-    SdlDisplayBackend backend;
-    ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
-    ASSERT_EQ(backend.takeScreen(), SURFACE_OK);
-    // Without a window system the backend activates the window itself.
-    SDL_Event event;
-    bool focused = false;
-    while (SDL_PollEvent(&event) != 0) {
-        focused = focused || (event.type == SDL_WINDOWEVENT &&
-                              event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED);
-    }
-    EXPECT_TRUE(focused);
-    SDL_DisplayMode desktop{};
-    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
-    EXPECT_EQ(backend.screenWidth(), desktop.w);
-    EXPECT_EQ(backend.screenHeight(), desktop.h);
-
-    SDL_Window* window = gameWindow();
-    ASSERT_NE(window, nullptr);
-    const Uint32 flags = SDL_GetWindowFlags(window);
-    EXPECT_EQ(flags & SDL_WINDOW_FULLSCREEN_DESKTOP, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    EXPECT_NE(flags & SDL_WINDOW_BORDERLESS, 0u);
-
-    std::unique_ptr<Surface> offscreen;
-    ASSERT_EQ(backend.createOffscreenSurface(60, 40, offscreen), SURFACE_OK);
-    EXPECT_EQ(offscreen->width(), 60);
-    EXPECT_EQ(offscreen->height(), 40);
-    EXPECT_EQ(offscreen->attachedBackBuffer(), nullptr);
-    EXPECT_NE(backend.createOffscreenSurface(0, 40, offscreen), SURFACE_OK);
-
-    backend.destroyWindow();
-    EXPECT_EQ(gameWindow(), nullptr);
-}
-
 // What is on the screen now, as 0x00RRGGBB words, whichever way it got there.
 std::vector<uint32_t> shownPixels(SDL_Window* window, int w, int h) {
     std::vector<uint32_t> shown(static_cast<size_t>(w) * h);
