@@ -44,7 +44,7 @@ namespace {
 // a clear of three or four is forgiven a block.
 constexpr KeptFreeWeights KEPT_FREE{8000, 30000, true};
 
-uint32_t seed = 1;
+uint32_t seed;
 
 enum class Style { GREEDY, KEEP_FREE, CARELESS };
 
@@ -592,31 +592,21 @@ int makeOddRecords(const char* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4) {
-        seed = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
-    } else if (argc != 3) {
-        std::fprintf(stderr, "usage: replay_maker SCRIPT OUTPUT.sfr [SEED]\n");
-        return 2;
+    const struct {
+        std::string_view name;
+        int (*make)(const char*);
+    } scripts[] = {{"default-table", makeDefaultTable},
+                   {"empty-table", makeEmptyTable},
+                   {"held-keys", makeHeldKeys},
+                   {"debris-restore", makeDebrisRestore},
+                   {"odd-records", makeOddRecords}};
+    seed = argc == 4 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 1;
+    for (const auto& script : scripts) {
+        if ((argc == 3 || argc == 4) && script.name == argv[1]) {
+            // The game runs in a scratch folder of its own.
+            return script.make(std::filesystem::absolute(argv[2]).string().c_str());
+        }
     }
-    const std::string_view script = argv[1];
-    // The game runs in a scratch folder of its own.
-    const std::string out = std::filesystem::absolute(argv[2]).string();
-    argv[2] = const_cast<char*>(out.c_str());
-    if (script == "default-table") {
-        return makeDefaultTable(argv[2]);
-    }
-    if (script == "empty-table") {
-        return makeEmptyTable(argv[2]);
-    }
-    if (script == "held-keys") {
-        return makeHeldKeys(argv[2]);
-    }
-    if (script == "debris-restore") {
-        return makeDebrisRestore(argv[2]);
-    }
-    if (script == "odd-records") {
-        return makeOddRecords(argv[2]);
-    }
-    std::fprintf(stderr, "replay_maker: no script %s\n", argv[1]);
+    std::fprintf(stderr, "usage: replay_maker SCRIPT OUTPUT.sfr [SEED]\n");
     return 2;
 }
