@@ -93,3 +93,13 @@ package:
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD)
+
+# Plants each fault of tests/mutation/faults.txt in turn and runs the suite (without the
+# end-to-end runs) against it, in its own build folder; slow, about a minute a fault.
+# MUTATION_ARGS passes options on, e.g. MUTATION_ARGS="--only name-keeps-one-letter-more".
+MUTATION_BUILD ?= build-mutation
+MUTATION_ARGS ?=
+.PHONY: mutation
+mutation: deps
+	@scripts/install-deps e2e
+	tests/mutation/run.py $(MUTATION_BUILD) $(MUTATION_ARGS)

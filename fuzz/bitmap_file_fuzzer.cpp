@@ -33,10 +33,9 @@ struct UntouchedRow {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static fuzzing::ScratchFolder folder;
     static SoftwareSurface surface(SIDE, SIDE);
     static const UntouchedRow untouched;
-    fuzzing::InFolder inFolder(folder);
+    fuzzing::InFolder inFolder;
 
     fuzzing::writeWholeFile(BackgroundFileName, data, size);
     for (int y = 0; y < SIDE; ++y) {

@@ -1,67 +1,47 @@
-// A private folder for the files a fuzz target hands to the game under their fixed names
-// (dx000.bmp, records.dat). It lives in /dev/shm where that exists, because the table's saves
-// sync to disk and on a real disk that would cost milliseconds per input. The target works in
-// it only for the length of one input, so libFuzzer's own relative paths keep their meaning.
+// The folder a fuzz target hands files to the game in under their fixed names (dx000.bmp,
+// records.dat): one scratch folder for the run (fuzz/run puts it in /dev/shm, since the table's
+// saves sync to disk), removed at exit. The target works in it only for the length of one
+// input, so libFuzzer's own relative paths keep their meaning.
 #pragma once
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
+
+#include "sys/scratch_folder.h"
 
 namespace shardfall::fuzzing {
 
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : nullptr;
-        std::string pattern =
-            (base ? std::filesystem::path(base) : std::filesystem::temp_directory_path()) /
-            "shardfall-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("shardfall fuzz: mkdtemp");
-            std::abort();
-        }
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+// Reports a broken expectation the way a crash is reported, so libFuzzer keeps the input.
+[[noreturn]] inline void fail(const char* what) {
+    std::fprintf(stderr, "shardfall fuzz: %s\n", what);
+    std::abort();
+}
 
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
-
-// Works in the folder until the end of the scope, then goes back where it was.
+// Works in the run's scratch folder until the end of the scope, then goes back where it was.
 class InFolder {
   public:
-    explicit InFolder(const ScratchFolder& folder) : previous_(::open(".", O_RDONLY | O_CLOEXEC)) {
-        if (previous_ < 0 || ::chdir(folder.path().c_str()) != 0) {
-            std::perror("shardfall fuzz: chdir");
-            std::abort();
+    InFolder() : previous_(std::filesystem::current_path()) {
+        static const struct Scratch {
+            std::filesystem::path path = makeScratchFolder("shardfall-fuzz");
+            ~Scratch() {
+                std::error_code ignored;
+                std::filesystem::remove_all(path, ignored);
+            }
+        } scratch;
+        if (scratch.path.empty()) {
+            fail("cannot make a scratch folder");
         }
+        std::filesystem::current_path(scratch.path);
     }
-    ~InFolder() {
-        if (::fchdir(previous_) != 0) {
-            std::perror("shardfall fuzz: fchdir");
-            std::abort();
-        }
-        ::close(previous_);
-    }
+    ~InFolder() { std::filesystem::current_path(previous_); }
     InFolder(const InFolder&) = delete;
     InFolder& operator=(const InFolder&) = delete;
 
   private:
-    int previous_;
+    std::filesystem::path previous_;
 };
 
 // Replaces the file with exactly these bytes.
@@ -69,8 +49,7 @@ inline void writeWholeFile(const char* name, const void* data, size_t size) {
     std::FILE* f = std::fopen(name, "wb");
     if (f == nullptr || (size != 0 && std::fwrite(data, 1, size, f) != size) ||
         std::fclose(f) != 0) {
-        std::perror("shardfall fuzz: write");
-        std::abort();
+        fail("cannot write a file in the scratch folder");
     }
 }
 
@@ -82,18 +61,11 @@ inline bool readWholeFile(const char* name, std::string& out) {
     }
     out.clear();
     char chunk[512];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) {
         out.append(chunk, n);
     }
     std::fclose(f);
     return true;
-}
-
-// Reports a broken expectation the way a crash is reported, so libFuzzer keeps the input.
-[[noreturn]] inline void fail(const char* what) {
-    std::fprintf(stderr, "shardfall fuzz: %s\n", what);
-    std::abort();
 }
 
 }  // namespace shardfall::fuzzing

@@ -142,10 +142,13 @@ e2e_expect_exit 1
 e2e_note "started from a folder without the game's files: the per-user folder keeps the table"
 dir="$WORK_DIR/elsewhere"
 rm -rf "$dir" && mkdir -p "$dir/start"
+# As the README records a game: from the repository's top, with a relative file name.
+E2E_GAME_ARGS=(--record game.sfr)
 play_briefly "$dir/start" request SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$dir/data"
+E2E_GAME_ARGS=()
 expect_records "$dir/data/shardfall"
-[ "$(ls -A "$dir/start")" = "$(printf 'game.err\ngame.out')" ] ||
-    e2e_fail "the game left files where it was started: $(ls -A "$dir/start")"
+[ "$(ls -A "$dir/start")" = "$(printf 'game.err\ngame.out\ngame.sfr')" ] ||
+    e2e_fail "not just the recording where the game was started: $(ls -A "$dir/start")"
 
 e2e_note "a folder the game may not write to, holding last time's records.dat"
 dir=$(e2e_run_folder read-only) || exit 1

@@ -15,10 +15,11 @@ Replay recordedGame(TempFolder&) {
     ReplayRecorder recorder;
     StateDigest digest;
     digest.fields = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0xFFFFFFFFFFFFFFFFull};
-    EXPECT_TRUE(recorder.open("game.sfr", 1920, 1080, 0xDEADBEEF, std::vector<uint8_t>(308, 7)));
+    EXPECT_TRUE(recorder.open("game.sfr", 8192, 1080, 0xDEADBEEF, std::vector<uint8_t>(308, 7)));
     recorder.frame();
     recorder.keyDown(37);
-    for (int i = 0; i < 300; ++i) {
+    // A run of 128, the first that does not fit in one byte.
+    for (int i = 0; i < 128; ++i) {
         recorder.frame();
     }
     recorder.keyUp(37);
@@ -37,16 +38,16 @@ Replay recordedGame(TempFolder&) {
 TEST(ReplayFile, ReadsBackWhatTheRecorderWrote) {
     TempFolder folder;
     const Replay replay = recordedGame(folder);
-    EXPECT_EQ(replay.width, 1920);
+    EXPECT_EQ(replay.width, 8192);  // the widest screen taken
     EXPECT_EQ(replay.height, 1080);
     EXPECT_EQ(replay.seed, 0xDEADBEEFu);
     EXPECT_EQ(replay.records, std::vector<uint8_t>(308, 7));
     const std::vector<ReplayEvent> expected = {
-        {ReplayEvent::FRAMES, 1},   {ReplayEvent::PRESS, 37},  {ReplayEvent::FRAMES, 300},
+        {ReplayEvent::FRAMES, 1},   {ReplayEvent::PRESS, 37},  {ReplayEvent::FRAMES, 128},
         {ReplayEvent::RELEASE, 37}, {ReplayEvent::DEACTIVATE}, {ReplayEvent::PRESS, 255},
         {ReplayEvent::ACTIVATE},    {ReplayEvent::FRAMES, 1}};
     EXPECT_EQ(replay.events, expected);
-    EXPECT_EQ(replay.endFrames, 302u);
+    EXPECT_EQ(replay.endFrames, 130u);
     EXPECT_EQ(replay.endDigest->fields[9], 0xFFFFFFFFFFFFFFFFull);
     // Header and table 324 bytes, the events 14, the end 83.
     EXPECT_EQ(encodeReplay(replay).size(), 421u);
@@ -83,7 +84,7 @@ TEST(ReplayFile, TurnsAwayDamagedFiles) {
         {with(events + 1, {0x81, 0x80, 0x02}), "key code 256"},
         {with(events, {0x80, 0x00}), "a run of 0 frames"},
         {with(events, {0x81}, true), "ends inside a key event"},
-        {with(good.size() - 82, {0x2F, 0x00}), "the end counts 47 frames but the events hold 302"},
+        {with(good.size() - 82, {0x2F, 0x00}), "the end counts 47 frames but the events hold 130"},
         {with(good.size() - 3, {}, true), "ends inside the final digest"},
         {with(good.size(), {1}, true), "bytes after the end"},
     };
@@ -98,7 +99,7 @@ TEST(ReplayFile, TurnsAwayDamagedFiles) {
     std::string error;
     ASSERT_TRUE(decodeReplay(with(good.size() - 83, {}, true), replay, error)) << error;
     EXPECT_FALSE(replay.endDigest);
-    EXPECT_EQ(replay.frames(), 302u);
+    EXPECT_EQ(replay.frames(), 130u);
     // Runs longer than one event holds, however the file cuts them, read and write back alike.
     ASSERT_TRUE(decodeReplay(
         with(events, {5, 0x80, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x80, 0x81, 0x80, 0x80, 0x80, 0x08},

@@ -1,5 +1,6 @@
 #include "invariants.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -23,18 +24,6 @@ bool fail(std::string& why, const char* format, long a = 0, long b = 0, long c =
     return false;
 }
 
-bool validState(StateFlags state) {
-    switch (static_cast<uint32_t>(state)) {
-        case PLAYING:
-        case PLAYING | SHAKE:
-        case PLAYING | SHAKE | GAME_OVER:
-        case SHOW_SCORES:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool inPiece(const Game& game, int x, int y) {
     const Piece& piece = game.piece;
     const int px = x - game.pieceColumn;
@@ -42,18 +31,12 @@ bool inPiece(const Game& game, int x, int y) {
     return px >= 0 && py >= 0 && px < piece.width && py < piece.height && piece.blockAt(px, py);
 }
 
-}  // namespace
-
-GameProgress progressOf(const Game& game) {
-    return {game.board->score, game.board->lines, game.board->elapsedSeconds};
-}
-
-namespace {
-
 // The state flags, the countdowns and the player's name.
 bool checkFlagsAndCounts(const Game& game, std::string& why) {
-    if (!validState(game.state)) {
-        return fail(why, "state %ld is not one the game can be in", game.state);
+    const uint32_t state = game.state;
+    if (state != PLAYING && state != (PLAYING | SHAKE) && state != (PLAYING | SHAKE | GAME_OVER) &&
+        state != SHOW_SCORES) {
+        return fail(why, "state %ld is not one the game can be in", state);
     }
     if (game.stateDelay < 0 || game.stateDelay > 400) {
         return fail(why, "state delay %ld outside 0..400", game.stateDelay);
@@ -82,11 +65,10 @@ bool checkFlagsAndCounts(const Game& game, std::string& why) {
 // The falling piece lies inside the well and within one cell of its row.
 bool checkFallingPiece(const Game& game, std::string& why) {
     const Board& board = *game.board;
-    const int cellSize = board.cellSize > 0 ? board.cellSize : 1;
     const Piece& piece = game.piece;
-    if (piece.yOffset < 0 || piece.yOffset >= cellSize) {
+    if (piece.yOffset < 0 || piece.yOffset >= std::max(board.cellSize, 1)) {
         return fail(why, "falling piece sunk %ld pixels into a %ld-pixel cell", piece.yOffset,
-                    cellSize);
+                    board.cellSize);
     }
     for (int y = 0; y < piece.height; ++y) {
         for (int x = 0; x < piece.width; ++x) {
@@ -94,8 +76,7 @@ bool checkFallingPiece(const Game& game, std::string& why) {
             const int row = game.pieceRow + y;
             if (piece.blockAt(x, y) &&
                 (column < 0 || column >= board.width || row >= board.height)) {
-                return fail(why,
-                            "falling piece has a block at column %ld, row %ld, outside the well",
+                return fail(why, "falling piece has a block at column %ld, row %ld, outside",
                             column, row);
             }
         }
@@ -103,38 +84,29 @@ bool checkFallingPiece(const Game& game, std::string& why) {
     return true;
 }
 
-bool checkCell(const Game& game, int x, int y, int maxShrink, std::string& why) {
-    const Cell cell = game.board->cellAt(x, y);
-    if (cell.shrink < 0 || cell.shrink > maxShrink) {
-        return fail(why, "cell %ld,%ld shrunk by %ld", x, y, cell.shrink);
-    }
-    if (cell.solid == 0) {
-        if (cell.tile != EMPTY_CELL.tile || cell.yOffset != 0) {
-            return fail(why, "free cell %ld,%ld is not a cleared cell", x, y);
-        }
-        return true;
-    }
-    if (cell.tile < 0 || cell.tile > 6) {
-        return fail(why, "block at %ld,%ld has colour %ld", x, y, cell.tile);
-    }
-    // Only the falling piece is drawn between rows; landed blocks sit in theirs.
-    if (cell.yOffset != (inPiece(game, x, y) ? game.piece.yOffset : 0)) {
-        return fail(why, "block at %ld,%ld drawn %ld pixels below its row", x, y, cell.yOffset);
-    }
-    return true;
-}
-
+// Every cell of the well: shrunk by at most two thirds of a cell (the well hint), free cells
+// cleared, blocks of one of the seven colours and in their rows but for the falling piece's.
 bool checkWell(const Game& game, std::string& why) {
     const Board& board = *game.board;
     if (board.cells.size() != static_cast<size_t>(board.width) * board.height) {
         return fail(why, "the well has %ld cells", static_cast<long>(board.cells.size()));
     }
-    // The well hint shrinks blocks by at most two thirds of a cell.
     const int maxShrink = 2 * (board.cellSize / 3);
     for (int y = 0; y < board.height; ++y) {
         for (int x = 0; x < board.width; ++x) {
-            if (!checkCell(game, x, y, maxShrink, why)) {
-                return false;
+            const Cell cell = board.cellAt(x, y);
+            if (cell.shrink < 0 || cell.shrink > maxShrink) {
+                return fail(why, "cell %ld,%ld shrunk by %ld", x, y, cell.shrink);
+            }
+            if (cell.solid == 0 && (cell.tile != EMPTY_CELL.tile || cell.yOffset != 0)) {
+                return fail(why, "free cell %ld,%ld is not a cleared cell", x, y);
+            }
+            if (cell.solid != 0 && (cell.tile < 0 || cell.tile > 6)) {
+                return fail(why, "block at %ld,%ld has colour %ld", x, y, cell.tile);
+            }
+            if (cell.solid != 0 && cell.yOffset != (inPiece(game, x, y) ? game.piece.yOffset : 0)) {
+                return fail(why, "block at %ld,%ld drawn %ld pixels below its row", x, y,
+                            cell.yOffset);
             }
         }
     }
@@ -142,6 +114,10 @@ bool checkWell(const Game& game, std::string& why) {
 }
 
 }  // namespace
+
+GameProgress progressOf(const Game& game) {
+    return {game.board->score, game.board->lines, game.board->elapsedSeconds};
+}
 
 bool checkGame(const Game& game, std::string& why) {
     return checkFlagsAndCounts(game, why) && checkFallingPiece(game, why) && checkWell(game, why);
@@ -192,14 +168,10 @@ bool checkRecordsFile(const HighScoreTable& table, std::string& why) {
     std::ifstream in(RECORDS_FILE_NAME, std::ios::binary);
     const std::vector<char> file{std::istreambuf_iterator<char>(in),
                                  std::istreambuf_iterator<char>()};
-    if (!in.eof() && !in.good()) {
-        return fail(why, "records.dat cannot be read");
-    }
-    if (file.size() != sizeof table.records) {
-        return fail(why, "records.dat holds %ld bytes", static_cast<long>(file.size()));
-    }
-    if (std::memcmp(file.data(), table.records, file.size()) != 0) {
-        return fail(why, "records.dat differs from the table in memory");
+    if (file.size() != sizeof table.records ||
+        std::memcmp(file.data(), table.records, file.size()) != 0) {
+        return fail(why, "records.dat (%ld bytes) differs from the table in memory",
+                    static_cast<long>(file.size()));
     }
     for (int i = 0; i + 1 < TABLE_SLOTS; ++i) {
         if (static_cast<uint32_t>(table.records[i].score) <

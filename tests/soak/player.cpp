@@ -87,7 +87,6 @@ void SoakPlayer::play(Game& game) {
     }
     if (chance(keptFree_ >= 0 ? 4000 : 400)) {
         press(game, KEY_UP);
-        tally_.extraTurns += 1;
     }
     if (chance(5000)) {
         press(game, KEY_A + static_cast<uint32_t>(below(26)));
@@ -107,7 +106,6 @@ void SoakPlayer::watchBanner(Game& game) {
     }
     if (chance(100)) {
         press(game, KEY_UP);
-        tally_.extraTurns += 1;
     }
     if (chance(200)) {
         press(game, KEY_A + static_cast<uint32_t>(below(26)));
@@ -136,14 +134,12 @@ bool SoakPlayer::enterName(Game& game) {
     }
     if (chance(300)) {
         press(game, KEY_UP);
-        tally_.extraTurns += 1;
     }
     if (framesAtScores_ < enterAfter_) {
         return false;
     }
     press(game, KEY_ENTER);
     release(game, KEY_ENTER);
-    tally_.enters += 1;
     tally_.enterAtScores += 1;
     startGame();
     return true;
@@ -187,7 +183,6 @@ bool SoakPlayer::act(Game& game) {
         // Enter before the scores screen does nothing but lift the debris.
         press(game, KEY_ENTER);
         release(game, KEY_ENTER);
-        tally_.enters += 1;
     }
     return false;
 }

@@ -15,16 +15,14 @@ namespace shardfall {
 class Game;
 class ScreenEffects;
 
-// What the player has done so far.
+// What the player has done so far, for the soak's --require-every-state.
 struct PlayerTally {
     int64_t pauses = 0;
     int64_t scrambles = 0;
     int64_t bonuses = 0;
-    int64_t extraTurns = 0;
     int64_t letters = 0;
     int64_t spaces = 0;
     int64_t backspaces = 0;
-    int64_t enters = 0;
     int64_t enterAtScores = 0;
     int64_t surfaceLosses = 0;
 };

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,23 +18,18 @@ namespace shardfall {
 
 class TempFolder {
   public:
-    TempFolder() : previous_(std::filesystem::current_path()) {
-        path_ = makeScratchFolder("shardfall");
-        if (path_.empty()) {
-            ADD_FAILURE() << "cannot make a temporary folder";
-            return;
-        }
-        std::filesystem::current_path(path_);
+    TempFolder()
+        : previous_(std::filesystem::current_path()), path_(makeScratchFolder("shardfall")) {
+        EXPECT_FALSE(path_.empty()) << "cannot make a temporary folder";
+        std::filesystem::current_path(path_.empty() ? previous_ : path_);
     }
     ~TempFolder() {
-        std::filesystem::current_path(previous_);
-        if (!path_.empty()) {
-            // A test may have taken write permission away from the folder.
-            std::error_code ignored;
-            std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ignored);
-            std::filesystem::remove_all(path_, ignored);
-        }
+        namespace fs = std::filesystem;
+        fs::current_path(previous_);
+        // A test may have taken write permission away from the folder.
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -12,6 +12,8 @@ namespace {
 constexpr const char* NAMES[COVERAGE_EVENTS] = {"fast-drop",
                                                 "sideways-press",
                                                 "sideways-repeat",
+                                                "sideways-slip",
+                                                "both-arrows",
                                                 "turn-in-place",
                                                 "turn-kick-left",
                                                 "turn-kick-right",
@@ -24,6 +26,7 @@ constexpr const char* NAMES[COVERAGE_EVENTS] = {"fast-drop",
                                                 "well-hint",
                                                 "debris",
                                                 "debris-gravity-turn",
+                                                "debris-no-turn",
                                                 "debris-lift",
                                                 "pause-in-play",
                                                 "pause-at-banner",
@@ -37,7 +40,9 @@ constexpr const char* NAMES[COVERAGE_EVENTS] = {"fast-drop",
                                                 "name-letter",
                                                 "name-space",
                                                 "name-backspace",
+                                                "name-full",
                                                 "bonus-s",
+                                                "bonus-s-held",
                                                 "scramble-e",
                                                 "enter-in-play",
                                                 "table-place-1",
@@ -95,6 +100,7 @@ Coverage::Snapshot Coverage::snapshot(const Game& game) {
     s.lines = game.board ? game.board->lines : 0;
     s.score = game.board ? game.board->score : 0;
     s.sidewaysRepeat = game.sidewaysRepeat;
+    s.bothArrows = game.leftHeld != 0 && game.rightHeld != 0;
     s.fastDrop = game.fastDrop;
     s.stateDelay = game.stateDelay;
     s.liveParticles = game.liveParticleCount;
@@ -168,9 +174,13 @@ void Coverage::afterKey(const Game& game, uint64_t frame) {
     const bool inPlay = hasFlag(static_cast<StateFlags>(before_.state), PLAYING) &&
                         !hasFlag(static_cast<StateFlags>(before_.state), GAME_OVER);
     const bool atTable = hasFlag(static_cast<StateFlags>(before_.state), SHOW_SCORES);
+    if (key_ == KEY_S && down_ && sPressedBefore_ == 0) {
+        sPressedBefore_ = frame;
+    }
     if (!down_) {
         if (key_ == KEY_S) {
-            add(BONUS_S, frame);
+            add(sPressedBefore_ != 0 && sPressedBefore_ < frame ? BONUS_S_HELD : BONUS_S, frame);
+            sPressedBefore_ = 0;
         }
         return;
     }
@@ -210,6 +220,8 @@ void Coverage::afterKey(const Game& game, uint64_t frame) {
         default:
             if (key_ >= KEY_A && key_ <= KEY_Z && game.playerName.size() > before_.nameLength) {
                 add(NAME_LETTER, frame);
+            } else if (key_ >= KEY_A && key_ <= KEY_Z && before_.nameLength == MAX_PLAYER_NAME) {
+                add(NAME_FULL, frame);
             }
             break;
     }
@@ -233,6 +245,14 @@ void Coverage::afterFrame(const Game& game, uint64_t frame) {
     if (stepped && game.pieceColumn != before_.column && before_.row == game.pieceRow) {
         add(before_.sidewaysRepeat == 255 ? SIDEWAYS_PRESS : SIDEWAYS_REPEAT, frame);
     }
+    // One step, sideways and a row down: the piece slipped under a block beside it.
+    if (stepped && before_.fastDrop == 0 && game.pieceColumn != before_.column &&
+        game.pieceRow == before_.row + 1 && pieceKey(game.piece) == before_.piece) {
+        add(SIDEWAYS_SLIP, frame);
+    }
+    if (stepped && before_.bothArrows) {
+        add(BOTH_ARROWS, frame);
+    }
     if (game.board != nullptr) {
         const int rows = game.board->lines - before_.lines;
         if (rows >= 1 && rows <= 4) {
@@ -244,8 +264,8 @@ void Coverage::afterFrame(const Game& game, uint64_t frame) {
     }
     if (hasFlag(state, PLAYING) && game.liveParticleCount > 0) {
         add(DEBRIS, frame);
-        if (game.particleFrameCounter == 90 && game.liveParticleCount >= 40) {
-            add(DEBRIS_GRAVITY_TURN, frame);
+        if (game.particleFrameCounter == 90) {
+            add(game.liveParticleCount >= 40 ? DEBRIS_GRAVITY_TURN : DEBRIS_NO_TURN, frame);
         }
     }
     if (hasFlag(state, GAME_OVER)) {

@@ -16,6 +16,8 @@ enum CoverageEvent : int {
     FAST_DROP,
     SIDEWAYS_PRESS,
     SIDEWAYS_REPEAT,
+    SIDEWAYS_SLIP,
+    BOTH_ARROWS,
     TURN_IN_PLACE,
     TURN_KICK_LEFT,
     TURN_KICK_RIGHT,
@@ -28,6 +30,7 @@ enum CoverageEvent : int {
     WELL_HINT,
     DEBRIS,
     DEBRIS_GRAVITY_TURN,
+    DEBRIS_NO_TURN,
     DEBRIS_LIFT,
     PAUSE_IN_PLAY,
     PAUSE_AT_BANNER,
@@ -41,7 +44,9 @@ enum CoverageEvent : int {
     NAME_LETTER,
     NAME_SPACE,
     NAME_BACKSPACE,
+    NAME_FULL,
     BONUS_S,
+    BONUS_S_HELD,
     SCRAMBLE_E,
     ENTER_IN_PLAY,
     TABLE_PLACE_1,
@@ -88,6 +93,7 @@ class Coverage {
         int lines = 0;
         int score = 0;
         int sidewaysRepeat = 0;
+        bool bothArrows = false;
         int fastDrop = 0;
         int stateDelay = 0;
         int liveParticles = 0;
@@ -103,6 +109,7 @@ class Coverage {
     bool down_ = false;
     uint32_t key_ = 0;
     bool bothKicksOpen_ = false;
+    uint64_t sPressedBefore_ = 0;  // the frame an S press came before, 0 when S is up
     int place10Score_ = 0;
     int enteringPlace_ = 0;  // 1 to 10, 0 when the score stays out, -1 tied with place 10
     bool ties_ = false;

@@ -283,6 +283,7 @@ void Player::play() {
             case ReplayEvent::ACTIVATE:
             case ReplayEvent::DEACTIVATE:
                 coverage_.focus(e.kind == ReplayEvent::ACTIVATE, next);
+                session_.focus(e.kind == ReplayEvent::ACTIVATE);
                 break;
         }
     }

@@ -24,6 +24,8 @@ class ReplaySession {
     void key(bool down, uint32_t key) { game_.key(down, key); }
     // One tick of the timer while the window is active: the game's step and its frame.
     void frame() { game_.tick(); }
+    // The window became active or inactive: inactive, the surfaces are lost.
+    void focus(bool active) { game_.focus(active); }
 
     Game& game() { return game_.game(); }
     // The frame shown last.

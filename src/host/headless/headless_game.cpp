@@ -6,6 +6,8 @@
 #include "formats/bitmap_encoder.h"
 #include "game/game.h"
 #include "game/keyboard.h"
+#include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 #include "render/fps_counter.h"
 #include "scores/high_score_table.h"
 #include "sys/audio_device.h"
@@ -106,6 +108,18 @@ void HeadlessGame::key(bool down, uint32_t key) {
         onKeyDown(*game_, key, &effects_);
     } else {
         onKeyUp(*game_, key);
+    }
+}
+
+void HeadlessGame::focus(bool active) {
+    if (active || !game_) {
+        return;
+    }
+    for (Surface* s : {display_.primary, display_.backBuffer, display_.background,
+                       display_.tileSheet, display_.fps, display_.gameOver}) {
+        if (auto* software = dynamic_cast<SoftwareSurface*>(s)) {
+            software->markLost();
+        }
     }
 }
 

@@ -63,6 +63,10 @@ class HeadlessGame {
     // One tick of the timer while the window is active: the clock moves 10 ms, the game steps
     // and its frame is composed and flipped.
     void tick();
+    // The window became active or inactive. A full-screen DirectDraw game loses every surface
+    // when its window is deactivated, so here too: the first frame after the window is active
+    // again restores them (RestoreSurfaces), and what it puts back is what that frame shows.
+    void focus(bool active);
 
     Game& game() { return *game_; }
     const Game& game() const { return *game_; }

@@ -42,74 +42,49 @@ SDL_Event windowEvent(SDL_WindowEventID id) {
     return event;
 }
 
-TEST(WindowEventDispatcher, KeysReachTheGameWithTheirCodesActiveOrNot) {
+// Keys reach the game with their codes whether the window is active or not (auto-repeat as a
+// fresh press, keys without a code dropped); Alt keys stay with the window system, whose Alt+F4
+// ends the loop, while Ctrl+Alt keys are ordinary; ticks make frames only while the window is
+// active, and other window events leave that alone; close and quit end the loop, the mouse does
+// nothing; and missing callbacks are not called.
+TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
     Recorder recorder;
     WindowEventDispatcher dispatcher(recorder.events);
     ASSERT_FALSE(dispatcher.active());
-    EXPECT_TRUE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT)));
-    // Auto-repeat is a fresh press.
-    EXPECT_TRUE(
-        dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT, KMOD_NONE, 1)));
-    EXPECT_TRUE(dispatcher.dispatch(keyEvent(SDL_KEYUP, SDLK_LEFT, SDL_SCANCODE_LEFT)));
-    // Keys without a code are dropped.
-    EXPECT_TRUE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_F2, SDL_SCANCODE_F2)));
-    EXPECT_TRUE(dispatcher.dispatch(keyEvent(SDL_KEYUP, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT)));
-    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
-    dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER));
-    dispatcher.dispatch(keyEvent(SDL_KEYUP, SDLK_s, SDL_SCANCODE_S, KMOD_LSHIFT));
-    EXPECT_EQ(recorder.log, (std::vector<int>{37, 37, -37, 2001, 13, -83}));
-}
-
-TEST(WindowEventDispatcher, AltKeysStayWithTheWindowSystemAndAltF4Closes) {
-    Recorder recorder;
-    WindowEventDispatcher dispatcher(recorder.events);
-    EXPECT_TRUE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT)));
-    EXPECT_TRUE(dispatcher.dispatch(keyEvent(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A, KMOD_LALT)));
-    // Releasing F4 with Alt still held closes nothing: the press did.
-    EXPECT_TRUE(dispatcher.dispatch(keyEvent(SDL_KEYUP, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT)));
-    EXPECT_TRUE(recorder.log.empty());
-    // Ctrl+Alt combinations are ordinary keys.
-    dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT | KMOD_LCTRL));
-    EXPECT_EQ(recorder.log, (std::vector<int>{65}));
-    EXPECT_FALSE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_RALT)));
-}
-
-TEST(WindowEventDispatcher, TicksMakeFramesOnlyWhileTheWindowIsActive) {
-    Recorder recorder;
-    WindowEventDispatcher dispatcher(recorder.events);
-    dispatcher.tick();
-    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
-    EXPECT_TRUE(dispatcher.active());
-    dispatcher.tick();
-    dispatcher.tick();
-    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
-    EXPECT_FALSE(dispatcher.active());
-    dispatcher.tick();
-    // Other window events leave the activation alone.
-    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_EXPOSED));
-    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_SHOWN));
-    dispatcher.tick();
-    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
-    dispatcher.tick();
-    EXPECT_EQ(recorder.log, (std::vector<int>{2001, 1000, 1000, 2000, 2001, 1000}));
-}
-
-TEST(WindowEventDispatcher, CloseAndQuitEndTheLoopMouseDoesNothing) {
-    Recorder recorder;
-    WindowEventDispatcher dispatcher(recorder.events);
     SDL_Event motion{};
     motion.type = SDL_MOUSEMOTION;
-    EXPECT_TRUE(dispatcher.dispatch(motion));
-    SDL_Event button{};
-    button.type = SDL_MOUSEBUTTONDOWN;
-    EXPECT_TRUE(dispatcher.dispatch(button));
-    EXPECT_TRUE(recorder.log.empty());
+    const std::vector<SDL_Event> events = {
+        keyEvent(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT),
+        keyEvent(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT, KMOD_NONE, 1),
+        keyEvent(SDL_KEYUP, SDLK_LEFT, SDL_SCANCODE_LEFT),
+        keyEvent(SDL_KEYDOWN, SDLK_F2, SDL_SCANCODE_F2),
+        keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT),
+        keyEvent(SDL_KEYUP, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT),
+        keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT | KMOD_LCTRL),
+        motion,
+        windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED),
+        keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER),
+        keyEvent(SDL_KEYUP, SDLK_s, SDL_SCANCODE_S, KMOD_LSHIFT),
+    };
+    dispatcher.tick();
+    for (const SDL_Event& event : events) {
+        EXPECT_TRUE(dispatcher.dispatch(event));
+    }
+    dispatcher.tick();
+    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+    dispatcher.tick();
+    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_EXPOSED));
+    dispatcher.tick();
+    dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
+    dispatcher.tick();
+    EXPECT_EQ(recorder.log,
+              (std::vector<int>{37, 37, -37, 65, 2001, 13, -83, 1000, 2000, 2001, 1000}));
+    EXPECT_FALSE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_RALT)));
     EXPECT_FALSE(dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_CLOSE)));
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     EXPECT_FALSE(dispatcher.dispatch(quit));
 
-    // Missing callbacks are not called.
     WindowEvents none;
     WindowEventDispatcher quiet(none);
     EXPECT_TRUE(quiet.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED)));

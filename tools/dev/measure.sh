@@ -4,11 +4,12 @@
 # frame, CPU) with the CPU time of each of its threads and of the X server, and its resident
 # memory. Not a test; run it by hand:
 #
-#   tests/e2e/measure.sh 1920x1080 30 [VAR=value ...]
+#   tools/dev/measure.sh 1920x1080 30 [VAR=value ...]
 #
 # GAME and ASSETS default to the build folder's; extra VAR=value pairs go to the game's
 # environment (SDL_VIDEODRIVER=dummy takes presentation out; that driver's screen is 1024x768).
-source "${0%/*}/e2e_lib.sh"
+# It uses the end-to-end runs' helpers for the virtual screen and the game.
+source "${0%/*}/../../tests/e2e/e2e_lib.sh"
 size=${1:?usage: measure.sh WIDTHxHEIGHT SECONDS [VAR=value ...]}
 seconds=${2:?usage: measure.sh WIDTHxHEIGHT SECONDS [VAR=value ...]}
 shift 2
