@@ -70,7 +70,7 @@ e2e_at_least "$(e2e_stat "$err" ticks)" 200 || e2e_fail "too few frames were com
 e2e_at_least "$(e2e_stat "$err" score)" 100 || e2e_fail "releasing S did not add 100 points"
 
 e2e_step "the recording played back"
-recorded=$(grep -oE 'replay: [0-9]+ frames recorded in game.sfr, digest [0-9a-f]{16}' "$err") ||
+recorded=$(grep -oE 'replay: [0-9]+ frames recorded in [^ ]*game.sfr, digest [0-9a-f]{16}' "$err") ||
     e2e_fail "the game did not say what it recorded: $(cat "$err")"
 frames=$(echo "$recorded" | cut -d' ' -f2)
 digest=$(echo "$recorded" | awk '{ print $NF }')
