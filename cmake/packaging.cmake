@@ -75,16 +75,9 @@ string(SUBSTRING "${license}" ${permission_at} -1 license)
 string(STRIP "${license}" license)
 string(REPLACE "\n\n" "\n.\n" license "${license}")
 string(REPLACE "\n" "\n " license "${license}")
-file(WRITE ${doc_out}/doc/copyright.new
-     "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
-     "Upstream-Name: Shardfall\n"
-     "Upstream-Contact: The Shardfall developers <dev@shardfall.invalid>\n"
-     "\n"
-     "Files: *\n"
-     "Copyright: 2026 The Shardfall developers\n"
-     "License: Expat\n"
-     " ${license}\n")
-configure_file(${doc_out}/doc/copyright.new ${doc_out}/doc/copyright COPYONLY)
+# The header names the format by its URI, as the format wants; it stands in packaging/.
+set(SHARDFALL_LICENSE_TEXT "${license}")
+configure_file(${SHARDFALL_PACKAGING_DIR}/copyright.in ${doc_out}/doc/copyright @ONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE
                                                               ${SHARDFALL_PACKAGING_DIR}/changelog)
 
