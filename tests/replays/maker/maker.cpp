@@ -112,7 +112,10 @@ class Maker {
         std::printf("%s: %zu bytes, %" PRIu64 " frames\n", path, bytes.size(), session_.frames());
         std::string list;
         for (uint64_t f : hashes_) {
-            list += (list.empty() ? "" : ",") + std::to_string(f);
+            if (!list.empty()) {
+                list += ',';
+            }
+            list += std::to_string(f);
         }
         if (!list.empty()) {
             std::printf("hash %s\n", list.c_str());
