@@ -144,7 +144,8 @@ int run(const fs::path& output, const HeadlessGame::Options& options, bool half)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
+    // An option where the folder belongs (--help, say) is not taken for a folder's name.
+    if (argc < 2 || argv[1][0] == '-') {
         std::fprintf(stderr,
                      "usage: frame_dump OUTPUT_FOLDER [BACKGROUND.bmp] [WIDTHxHEIGHT] [--half]\n");
         return 2;
