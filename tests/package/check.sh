@@ -137,7 +137,9 @@ e2e_step "play the installed game"
 WELL_CHECK=${WELL_CHECK:-$PWD/$PACKAGE_BUILD/tests/e2e/well_check/well_check}
 GAME=/usr/games/shardfall
 [ -z "$(ls -A "$empty")" ] || e2e_fail "--help or --version wrote into the folder: $(ls -A "$empty")"
-e2e_start_x 1024x768
+# A 5:4 screen, where the score panel stands closest to the well's right wall: the well check
+# below finds any of its letters on the wall.
+e2e_start_x 1280x1024
 (cd "$empty" && exec env HOME="$home" SHARDFALL_STATS=1 SDL_AUDIODRIVER=dummy "$GAME" \
     >"$WORK_DIR/game.out" 2>"$WORK_DIR/game.err") &
 E2E_GAME_PID=$!
@@ -145,15 +147,15 @@ window=$(e2e_wait_window 20) || exit 1
 e2e_wait_line "$WORK_DIR/game.err" "active=1"
 
 e2e_step "the installed background on the screen"
-# The 256 x 256 picture is stretched 4 times across and 3 times down; these places are clear of
+# The 256 x 256 picture is stretched 5 times across and 4 times down; these places are clear of
 # the well and the texts. On a busy machine the first frames may take a while: looked at again
 # for up to ten seconds.
 rgb() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:; }
-places=("64 150" "192 330" "800 520" "960 700")
+places=("64 150" "192 330" "1000 520" "1150 300")
 light=0
 for place in "${places[@]}"; do
     read -r x y <<<"$place"
-    read -r r g b <<<"$(rgb /usr/share/games/shardfall/dx000.bmp $((x / 4)) $((y / 3)))"
+    read -r r g b <<<"$(rgb /usr/share/games/shardfall/dx000.bmp $((x / 5)) $((y / 4)))"
     light=$((light + r + g + b))
 done
 [ "$light" -gt 60 ] || e2e_fail "dx000.bmp is all but black at the places looked at"
@@ -163,7 +165,7 @@ for _ in $(seq 20); do
     wrong=""
     for place in "${places[@]}"; do
         read -r x y <<<"$place"
-        want=$(rgb /usr/share/games/shardfall/dx000.bmp $((x / 4)) $((y / 3)))
+        want=$(rgb /usr/share/games/shardfall/dx000.bmp $((x / 5)) $((y / 4)))
         got=$(rgb "$WORK_DIR/background.png" "$x" "$y")
         [ "$got" = "$want" ] || wrong+=" ($x,$y) $got instead of $want;"
     done
