@@ -1,21 +1,64 @@
 #include "player.h"
 
+#include <cstdlib>
+#include <vector>
+
+#include "game/board.h"
 #include "game/game.h"
 #include "game/keyboard.h"
-#include "placement.h"
+#include "game/piece.h"
 
 namespace shardfall {
 
 namespace {
 
-// The free column is saved for three or four rows at once: a clear of fewer, or a block left
-// in it, costs the player even alongside such a clear.
-constexpr KeptFreeWeights KEPT_FREE{3000, 6000, false};
+// How much the player likes a well once a piece has landed in it. The weights are the usual ones
+// for a one-piece greedy player, which then clears rows steadily. A player that keeps one column
+// free waits there for a bar: a clear of three or four rows earns more, and a clear of fewer or
+// a block left in the column costs it, even alongside such a clear.
+int wellValue(const Board& well, int keptFree) {
+    constexpr int MAX_WIDTH = 32;
+    const int width = well.width < MAX_WIDTH ? well.width : MAX_WIDTH;
+    int full = 0;
+    int heights[MAX_WIDTH] = {};
+    int blocks[MAX_WIDTH] = {};
+    // From the floor up, leaving out the full rows, which are about to be cleared.
+    for (int y = well.height - 1, kept = 0; y >= 0; --y) {
+        int occupied = 0;
+        for (int x = 0; x < width; ++x) {
+            occupied += well.cellAt(x, y).solid != 0 ? 1 : 0;
+        }
+        if (occupied == width) {
+            ++full;
+            continue;
+        }
+        ++kept;
+        for (int x = 0; x < width; ++x) {
+            heights[x] = well.cellAt(x, y).solid != 0 ? kept : heights[x];
+            blocks[x] += well.cellAt(x, y).solid != 0 ? 1 : 0;
+        }
+    }
+    int value = 760 * full;
+    for (int x = 0; x < width; ++x) {
+        value -= 510 * heights[x] + 357 * (heights[x] - blocks[x]);
+        if (x > 0 && x != keptFree && x - 1 != keptFree) {
+            value -= 184 * std::abs(heights[x] - heights[x - 1]);
+        }
+    }
+    if (keptFree >= 0 && keptFree < width) {
+        value += full >= 3 ? 3000 * full : 0;
+        value -= heights[keptFree] > 0 || (full > 0 && full < 3) ? 6000 : 0;
+    }
+    return value;
+}
 
 }  // namespace
 
-void SoakPlayer::press(Game& game, uint32_t key) {
+void SoakPlayer::press(Game& game, uint32_t key, Deed deed) {
     onKeyDown(game, key, screen_);
+    if (deed != DEEDS) {
+        tally[deed] += 1;
+    }
 }
 
 void SoakPlayer::release(Game& game, uint32_t key) {
@@ -45,13 +88,6 @@ void SoakPlayer::startGame() {
     framesAtScores_ = -1;
 }
 
-Placement SoakPlayer::choosePlan(const Game& game) {
-    if (chance(carelessness_)) {
-        return Placement{below(4), below(11) - 1};
-    }
-    return bestPlacement(game, keptFree_, KEPT_FREE);
-}
-
 void SoakPlayer::play(Game& game) {
     framesAtScores_ = -1;
     sawBanner_ = false;
@@ -62,21 +98,55 @@ void SoakPlayer::play(Game& game) {
     if (needPlan_ || game.stateDelay == 10) {
         needPlan_ = false;
         releaseArrows(game);
-        plan_ = choosePlan(game);
-        for (int i = 0; i < plan_.turns; ++i) {
+        if (chance(carelessness_)) {
+            planTurns_ = below(4);
+            planColumn_ = below(11) - 1;
+        } else {
+            // The greedy search: every turn and column tried, the piece dropped straight down
+            // there and the well valued; the first found of equals wins.
+            Board well(game.board->width, game.board->height);
+            well.cells = game.board->cells;
+            game.piece.eraseAt(well, game.pieceColumn, game.pieceRow);
+            const std::vector<Cell> start = well.cells;
+            int bestValue = -1000000;
+            planTurns_ = 0;
+            planColumn_ = 5;
+            Piece piece = game.piece;
+            for (int turns = 0; turns < 4; ++turns, piece.rotateClockwise()) {
+                for (int column = -3; column < well.width; ++column) {
+                    well.cells = start;
+                    if (!piece.fitsAt(well, column, game.pieceRow)) {
+                        continue;
+                    }
+                    // Bounded, as a piece without blocks (the game's very first) fits everywhere.
+                    int row = game.pieceRow;
+                    while (row < well.height && piece.fitsAt(well, column, row + 1)) {
+                        ++row;
+                    }
+                    piece.stampAt(well, column, row);
+                    const int value = wellValue(well, keptFree_);
+                    if (value > bestValue) {
+                        bestValue = value;
+                        planTurns_ = turns;
+                        planColumn_ = column;
+                    }
+                }
+            }
+        }
+        for (int i = 0; i < planTurns_; ++i) {
             press(game, KEY_UP);
         }
         steering_ = true;
         dropWhenThere_ = !chance(20);
     }
     if (steering_) {
-        if (game.pieceColumn > plan_.column && game.leftHeld == 0) {
+        if (game.pieceColumn > planColumn_ && game.leftHeld == 0) {
             release(game, KEY_RIGHT);
             press(game, KEY_LEFT);
-        } else if (game.pieceColumn < plan_.column && game.rightHeld == 0) {
+        } else if (game.pieceColumn < planColumn_ && game.rightHeld == 0) {
             release(game, KEY_LEFT);
             press(game, KEY_RIGHT);
-        } else if (game.pieceColumn == plan_.column) {
+        } else if (game.pieceColumn == planColumn_) {
             release(game, KEY_LEFT);
             release(game, KEY_RIGHT);
             if (dropWhenThere_) {
@@ -89,8 +159,7 @@ void SoakPlayer::play(Game& game) {
         press(game, KEY_UP);
     }
     if (chance(5000)) {
-        press(game, KEY_A + static_cast<uint32_t>(below(26)));
-        tally_.letters += 1;
+        press(game, KEY_A + static_cast<uint32_t>(below(26)), LETTERS);
     }
 }
 
@@ -108,8 +177,7 @@ void SoakPlayer::watchBanner(Game& game) {
         press(game, KEY_UP);
     }
     if (chance(200)) {
-        press(game, KEY_A + static_cast<uint32_t>(below(26)));
-        tally_.letters += 1;
+        press(game, KEY_A + static_cast<uint32_t>(below(26)), LETTERS);
     }
 }
 
@@ -122,14 +190,9 @@ bool SoakPlayer::enterName(Game& game) {
     if (chance(6)) {
         const int kind = below(20);
         if (kind < 13) {
-            press(game, KEY_A + static_cast<uint32_t>(below(26)));
-            tally_.letters += 1;
-        } else if (kind < 15) {
-            press(game, KEY_SPACE);
-            tally_.spaces += 1;
+            press(game, KEY_A + static_cast<uint32_t>(below(26)), LETTERS);
         } else {
-            press(game, KEY_BACKSPACE);
-            tally_.backspaces += 1;
+            press(game, kind < 15 ? KEY_SPACE : KEY_BACKSPACE, kind < 15 ? SPACES : BACKSPACES);
         }
     }
     if (chance(300)) {
@@ -138,9 +201,8 @@ bool SoakPlayer::enterName(Game& game) {
     if (framesAtScores_ < enterAfter_) {
         return false;
     }
-    press(game, KEY_ENTER);
+    press(game, KEY_ENTER, ENTERS);
     release(game, KEY_ENTER);
-    tally_.enterAtScores += 1;
     startGame();
     return true;
 }
@@ -153,11 +215,9 @@ bool SoakPlayer::act(Game& game) {
     if (game.paused && pauseLeft_ == 0) {
         press(game, KEY_PAUSE);
     } else if (!game.paused && chance(2500)) {
-        press(game, KEY_PAUSE);
+        press(game, KEY_PAUSE, PAUSES);
         pauseLeft_ = 1 + below(300);
-        tally_.pauses += 1;
     }
-
     if (hasFlag(game.state, SHOW_SCORES)) {
         if (enterName(game)) {
             return true;
@@ -167,32 +227,20 @@ bool SoakPlayer::act(Game& game) {
     } else {
         play(game);
     }
-
-    if (chance(3000)) {
-        press(game, KEY_E);
-        release(game, KEY_E);
-        tally_.scrambles += 1;
-    }
-    if (chance(1500)) {
-        // The bonus comes with the key's release.
-        press(game, KEY_S);
-        release(game, KEY_S);
-        tally_.bonuses += 1;
-    }
-    if (!hasFlag(game.state, SHOW_SCORES) && chance(20000)) {
-        // Enter before the scores screen does nothing but lift the debris.
-        press(game, KEY_ENTER);
-        release(game, KEY_ENTER);
+    // E scrambles; S's bonus comes with its release; Enter before the scores screen does
+    // nothing but lift the debris.
+    const struct {
+        int oneIn;
+        uint32_t key;
+        Deed deed;
+    } taps[] = {{3000, KEY_E, SCRAMBLES}, {1500, KEY_S, BONUSES}, {20000, KEY_ENTER, DEEDS}};
+    for (const auto& t : taps) {
+        if ((t.key != KEY_ENTER || !hasFlag(game.state, SHOW_SCORES)) && chance(t.oneIn)) {
+            press(game, t.key, t.deed);
+            release(game, t.key);
+        }
     }
     return false;
-}
-
-bool SoakPlayer::switchesAway() {
-    if (!chance(2000)) {
-        return false;
-    }
-    tally_.surfaceLosses += 1;
-    return true;
 }
 
 }  // namespace shardfall

@@ -8,23 +8,22 @@
 #include <cstdint>
 #include <random>
 
-#include "placement.h"
-
 namespace shardfall {
 
 class Game;
 class ScreenEffects;
 
 // What the player has done so far, for the soak's --require-every-state.
-struct PlayerTally {
-    int64_t pauses = 0;
-    int64_t scrambles = 0;
-    int64_t bonuses = 0;
-    int64_t letters = 0;
-    int64_t spaces = 0;
-    int64_t backspaces = 0;
-    int64_t enterAtScores = 0;
-    int64_t surfaceLosses = 0;
+enum Deed {
+    PAUSES,
+    SCRAMBLES,
+    BONUSES,
+    LETTERS,
+    SPACES,
+    BACKSPACES,
+    ENTERS,
+    SURFACE_LOSSES,
+    DEEDS
 };
 
 class SoakPlayer {
@@ -33,33 +32,28 @@ class SoakPlayer {
 
     // Where E's scramble goes; none (the default) leaves it out.
     void setScreen(ScreenEffects* screen) { screen_ = screen; }
-
     // Presses and releases keys before the next frame. Returns true when it pressed Enter at
     // the scores screen, which starts a new game.
     bool act(Game& game);
-
     // True when the display should lose its surfaces before the next frame, as when the user
     // switches to another program and back.
-    bool switchesAway();
+    bool switchesAway() { return chance(2000) && ++tally[SURFACE_LOSSES] > 0; }
 
-    const PlayerTally& tally() const { return tally_; }
+    int64_t tally[DEEDS] = {};
 
   private:
     bool chance(int oneIn) { return random_() % static_cast<uint32_t>(oneIn) == 0; }
     int below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
-
-    void press(Game& game, uint32_t key);
+    void press(Game& game, uint32_t key, Deed deed = DEEDS);
     void release(Game& game, uint32_t key);
     void releaseArrows(Game& game);
     void startGame();
-    Placement choosePlan(const Game& game);
     void play(Game& game);
     void watchBanner(Game& game);
     bool enterName(Game& game);
 
     std::mt19937 random_;
     ScreenEffects* screen_ = nullptr;
-    PlayerTally tally_;
     // Per game: one piece in this many goes to a random place instead of the best one.
     int carelessness_ = 16;
     // Per game: the column kept free for a bar that clears several rows, or -1.
@@ -67,7 +61,8 @@ class SoakPlayer {
     bool needPlan_ = true;
     bool steering_ = false;
     bool dropWhenThere_ = true;
-    Placement plan_;
+    int planTurns_ = 0;
+    int planColumn_ = 5;
     int pauseLeft_ = 0;        // frames until the player lifts its own pause
     bool sawBanner_ = false;   // the arrows were let go when the banner came up
     int framesAtScores_ = -1;  // -1 when not at the scores screen

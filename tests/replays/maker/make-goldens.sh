@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes the golden replays in tests/replays again: the scripted recordings, then their goldens
+# Makes the golden replays in tests/replays again: the recordings played from the scripts here
+# (NAME.script, the screen, seed and records.dat in each), then their goldens
 # (state every 250 frames, frames chosen from the events reached, with the Linux build's frame
 # checksums), and prints what each one reaches. Given a Windows build folder too, the Windows
 # replay player then checks each new golden's state under Wine and adds its own checksums of the
@@ -21,10 +22,11 @@ if [ -n "$windows" ]; then
     trap 'wineserver -k' EXIT
 fi
 
-make_one() {
-    local name=$1 script=$2 seed=$3 made hash
-    [ -z "${GOLDENS:-}" ] || [[ " $GOLDENS " == *" $name "* ]] || return 0
-    made=$("$build/tests/replays/maker/replay_maker" "$script" "$out/$name.sfr" "$seed")
+for script in "$root"/tests/replays/maker/*.script; do
+    name=${script##*/}
+    name=${name%.script}
+    [ -z "${GOLDENS:-}" ] || [[ " $GOLDENS " == *" $name "* ]] || continue
+    made=$("$build/tests/replays/maker/replay_maker" "$script" "$out/$name.sfr")
     echo "$made" | grep -v '^hash '
     # The frames the script asks for, beyond those the player picks from the events.
     hash=$(echo "$made" | sed -n 's/^hash //p')
@@ -35,12 +37,5 @@ make_one() {
         wine "$windows/tools/replay/shardfall-replay.exe" "$out/$name.sfr" \
             --add-pixels "$out/$name.golden" | grep -E '^(wrote|DIFFERS|FAILED)'
     fi
-}
+done
 
-# The seeds are the ones whose games reached the most events (held-keys: a slip under a block
-# and clears of one and of two rows).
-make_one default-table-1024x768 default-table 5
-make_one empty-table-1920x1080 empty-table 1
-make_one held-keys-800x600 held-keys 3
-make_one debris-restore-1280x1024 debris-restore 1
-make_one odd-records-1024x600 odd-records 1
