@@ -250,6 +250,14 @@ class SdlAudioDevice final : public AudioDevice {
 
 }  // namespace
 
+void applySoundLevels(const SoundLevels& levels) {
+    const auto volume = [&levels](int level) {
+        return levels.muted ? 0 : std::clamp(level, 0, 100) * MIX_MAX_VOLUME / 100;
+    };
+    Mix_Volume(EFFECT_CHANNEL, volume(levels.effects));
+    Mix_VolumeMusic(volume(levels.music));
+}
+
 std::unique_ptr<AudioDevice> openSdlAudioDevice() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "shardfall: no audio, the game runs silent: %s\n", SDL_GetError());
