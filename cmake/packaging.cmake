@@ -7,6 +7,7 @@
 #   <prefix>/share/metainfo/<id>.metainfo.xml           AppStream metadata
 #   <prefix>/share/man/man6/*.6.gz                      the manual pages
 #   <prefix>/share/doc/shardfall/copyright, changelog.Debian.gz
+#   <prefix>/share/doc/shardfall/examples/shardfall.conf  the player's settings, all commented
 #   <prefix>/share/lintian/overrides/shardfall          the lintian tags kept, with the reasons
 # `cmake --install BUILD --prefix DIR` lays out the same tree under DIR. The high-score table is
 # the player's own file, in $XDG_DATA_HOME/shardfall; the package installs none.
@@ -117,6 +118,7 @@ function(shardfall_install_rules)
           DESTINATION share/man/man6)
   install(FILES ${doc_out}/doc/copyright ${doc_out}/doc/changelog.Debian.gz
           DESTINATION share/doc/shardfall)
+  install(FILES ${SHARDFALL_PACKAGING_DIR}/shardfall.conf DESTINATION share/doc/shardfall/examples)
   install(FILES ${SHARDFALL_PACKAGING_DIR}/lintian-overrides DESTINATION share/lintian/overrides
           RENAME shardfall)
 endfunction()

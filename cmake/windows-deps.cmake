@@ -1,8 +1,9 @@
 # What the Windows build takes besides the cross compiler's own libraries, all from Debian
 # packages that scripts/install-deps installs; nothing is downloaded:
 # - GoogleTest, from the source Debian's googletest package installs.
-# - stb's headers (libstb-dev) and CLI11's (libcli11-dev), which are the same for every platform:
-#   CLI11's are copied into the build folder, so that no other Linux header is on the path.
+# - stb's headers (libstb-dev), CLI11's (libcli11-dev) and toml++'s (libtomlplusplus-dev), which
+#   are the same for every platform: CLI11's and toml++'s are copied into the build folder, so
+#   that no other Linux header is on the path.
 # The software text of the headless tools and tests needs no font library here: GDI rasterises
 # it (src/gfx/software/glyph_cache_win32.cpp), as it draws the Windows game's text.
 # Included before the project's warning flags, which are not these libraries' business.
@@ -17,3 +18,6 @@ set(STB_INCLUDE_DIRS /usr/include/stb)
 file(COPY /usr/include/CLI DESTINATION ${CMAKE_BINARY_DIR}/cli11-include)
 add_library(cli11 INTERFACE)
 target_include_directories(cli11 SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/cli11-include)
+file(COPY /usr/include/toml++ DESTINATION ${CMAKE_BINARY_DIR}/tomlplusplus-include)
+add_library(tomlplusplus INTERFACE)
+target_include_directories(tomlplusplus SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/tomlplusplus-include)

@@ -21,6 +21,8 @@ constexpr const char* DETAILS =
     "  Enter                      at the high-score table: record your result, play again\n"
     "  S                          types an S; releasing it adds 100 points\n"
     "  E                          types an E and flashes the screen for a frame\n"
+    "  Alt+Enter                  switch between a window and the whole screen\n"
+    "  F9                         sound off and on\n"
     "  Alt+F4, the close button   end the program; the table is saved once more\n"
     "\nFiles:\n"
     "  Started in a folder that holds dx000.bmp, the game reads and writes everything there.\n"
@@ -30,8 +32,13 @@ constexpr const char* DETAILS =
     "  folder beside the program, else from the installed data folder\n"
     "  (" SHARDFALL_DATA_DIR
     ").\n"
+    "  Settings of your own go in $XDG_CONFIG_HOME/shardfall/shardfall.conf (by default\n"
+    "  ~/.config/shardfall/shardfall.conf): screen = \"window\" or \"fullscreen\",\n"
+    "  window-size = \"WIDTHxHEIGHT\", display = N, mute = true or false, music-volume and\n"
+    "  effects-volume from 0 to 100 (100 by default). The command line wins.\n"
     "\nEnvironment:\n"
     "  XDG_DATA_HOME        where the per-user folder is (see Files)\n"
+    "  XDG_CONFIG_HOME      where the config file is (see Files)\n"
     "  SHARDFALL_STATS=1    print ticks, frames and timings when the game ends\n"
     "  SHARDFALL_FONT_FILE  a font file for the replay player's text instead of fontconfig's\n"
     "  SDL_AUDIODRIVER      SDL's sound driver (dummy: silence)\n"
@@ -48,6 +55,32 @@ bool parseCommandLine(int argc, char** argv, CommandLine& out, int& exitCode) {
     app.add_option("--record", out.recordPath,
                    "record the game into FILE, for playing it back with shardfall-replay")
         ->type_name("FILE");
+    std::string windowSize;
+    CLI::Option* window =
+        app.add_option("--window", windowSize,
+                       "play in a window of that size that can be resized (1024x768 when no size "
+                       "is given); the game is laid out for that size and scaled when it changes")
+            ->expected(0, 1)
+            ->type_name("[WIDTHxHEIGHT]")
+            ->check(CLI::Validator(
+                [](std::string& text) {
+                    return text.empty() || parseWindowSize(text)
+                               ? std::string()
+                               : text + " is not a size WIDTHxHEIGHT from 320x240 to 16384x16384";
+                },
+                ""));
+    CLI::Option* fullScreen =
+        app.add_flag("--fullscreen")
+            ->description("take the whole screen at its own size (the default)");
+    window->excludes(fullScreen);
+    int display = 0;
+    CLI::Option* displayOption =
+        app.add_option("--display", display,
+                       "open on the Nth display, counted from 1 (the first one when there are "
+                       "fewer)")
+            ->type_name("N")
+            ->check(CLI::Range(1, 999).description(""));
+    app.add_flag("--mute", out.mute, "start with the sound off (F9 turns it on and off)");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -63,7 +96,23 @@ bool parseCommandLine(int argc, char** argv, CommandLine& out, int& exitCode) {
         exitCode = 2;
         return false;
     }
+    if (window->count() != 0 || fullScreen->count() != 0) {
+        out.window = window->count() != 0;
+    }
+    if (!windowSize.empty()) {
+        out.windowSize = parseWindowSize(windowSize);
+    }
+    if (displayOption->count() != 0) {
+        out.display = display;
+    }
     return true;
+}
+
+void CommandLine::applyTo(PlayerOptions& options) const {
+    options.window = window.value_or(options.window);
+    options.windowSize = windowSize.value_or(options.windowSize);
+    options.display = display.value_or(options.display);
+    options.mute = options.mute || mute;
 }
 
 }  // namespace shardfall

@@ -11,9 +11,11 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/game_tick.h"
+#include "app/player_options.h"
 #include "app/replay_recording.h"
 #include "app/window_events.h"
 #include "audio/music.h"
@@ -139,6 +141,16 @@ int gameMain(int argc, char** argv, ProgramHost& host) {
     if (!parseCommandLine(argc, argv, options, exitCode)) {
         return exitCode;
     }
+    PlayerOptions playerOptions;
+    std::vector<std::string> problems;
+    if (const std::filesystem::path config = playerConfigFile(); !config.empty()) {
+        readConfigFile(config, playerOptions, problems);
+    }
+    for (const std::string& problem : problems) {
+        std::fprintf(stderr, "shardfall: %s\n", problem.c_str());
+    }
+    options.applyTo(playerOptions);
+    host.applyOptions(playerOptions);
     // The recording is named from where the game was started, before it enters its folder.
     if (!options.recordPath.empty()) {
         std::error_code ignored;

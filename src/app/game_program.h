@@ -14,12 +14,16 @@ namespace shardfall {
 
 class AudioDevice;
 class DisplayBackend;
+struct PlayerOptions;
 struct WindowEvents;
 
 class ProgramHost {
   public:
     virtual ~ProgramHost() = default;
 
+    // The player's options (the config file's, then the command line's), before anything else
+    // is asked of the host. What the host cannot do yet it names in one line on stderr.
+    virtual void applyOptions(const PlayerOptions& options) = 0;
     // The window and the screen the display start takes.
     virtual DisplayBackend& displayBackend() = 0;
     // The sound device, or null when there is none (it has then said why, in one line on
@@ -40,7 +44,7 @@ class ProgramHost {
     virtual RunStats::Presentation presentation(const TickClock& clock) const = 0;
 };
 
-// Parses the command line (nothing, or --record FILE), runs the game and returns the exit code.
+// Parses the command line and reads the config file, runs the game and returns the exit code.
 int gameMain(int argc, char** argv, ProgramHost& host);
 
 }  // namespace shardfall

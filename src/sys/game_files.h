@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ namespace shardfall {
 // `installedData` that holds the sounds. False, with why, when the per-user folder cannot be
 // had.
 bool enterGameFolder(const char* installedData, std::string& why);
+
+// The player's config file: $XDG_CONFIG_HOME/shardfall/shardfall.conf (by default under
+// ~/.config) on POSIX systems, shardfall.conf in the folder the game starts in on Windows.
+// Empty when nothing says where it is.
+std::filesystem::path playerConfigFile();
 
 // The folder the game runs in, as a person would write it.
 std::string gameFolder();

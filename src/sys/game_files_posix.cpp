@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "sys/game_files.h"
 #include "sys/game_files_system.h"
 
 namespace fs = std::filesystem;
@@ -33,6 +34,19 @@ bool enterUserFolder(std::string& why) {
         return false;
     }
     return true;
+}
+
+fs::path playerConfigFile() {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    // As with the data folder, a relative XDG_CONFIG_HOME is ignored.
+    if (configHome != nullptr && configHome[0] == '/') {
+        return fs::path(configHome) / "shardfall" / "shardfall.conf";
+    }
+    if (home != nullptr && home[0] != '\0') {
+        return fs::path(home) / ".config" / "shardfall" / "shardfall.conf";
+    }
+    return {};
 }
 
 fs::path programDataFolder() {

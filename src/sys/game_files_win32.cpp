@@ -3,6 +3,7 @@
 // with their backslashes as they are.
 #include <windows.h>
 
+#include "sys/game_files.h"
 #include "sys/game_files_system.h"
 
 namespace fs = std::filesystem;
@@ -11,6 +12,10 @@ namespace shardfall {
 
 bool enterUserFolder(std::string& /*why*/) {
     return true;
+}
+
+fs::path playerConfigFile() {
+    return "shardfall.conf";
 }
 
 fs::path programDataFolder() {

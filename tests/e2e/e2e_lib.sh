@@ -134,7 +134,8 @@ e2e_run_folder() {
 }
 
 # Starts the game in the given folder with its stats on; extra arguments are VAR=value pairs
-# for its environment. Its output goes to game.out and game.err in that folder. A command
+# for its environment; its config file is $WORK_DIR/config/shardfall/shardfall.conf, if any
+# (never the player's own). Its output goes to game.out and game.err in that folder. A command
 # in the array E2E_RUN_AS (e.g. one that changes the user) runs it; the array E2E_GAME_ARGS
 # holds the game's own arguments.
 E2E_RUN_AS=()
@@ -142,7 +143,8 @@ E2E_GAME_ARGS=()
 e2e_start_game() {
     local dir=$1
     shift
-    (cd "$dir" && exec ${E2E_RUN_AS[@]+"${E2E_RUN_AS[@]}"} env SHARDFALL_STATS=1 "$@" "$GAME" \
+    (cd "$dir" && exec ${E2E_RUN_AS[@]+"${E2E_RUN_AS[@]}"} env SHARDFALL_STATS=1 \
+        XDG_CONFIG_HOME="$WORK_DIR/config" "$@" "$GAME" \
         ${E2E_GAME_ARGS[@]+"${E2E_GAME_ARGS[@]}"} >game.out 2>game.err) &
     E2E_GAME_PID=$!
 }

@@ -4,7 +4,8 @@
 # come to rest in the well where the game draws it, frames stop while another window has the
 # focus and go on when it comes back, and a window manager's close request ends the program
 # with exit code 0, leaving a 308-byte records.dat behind. Played back without a window, the
-# recording must end in the digest the game had when it was closed.
+# recording must end in the digest the game had when it was closed. Then --window 800x600
+# opens a window of that size.
 source "${0%/*}/e2e_lib.sh"
 e2e_require
 [ -x "${WINDOW_CLOSE:-}" ] || e2e_fail "no window_close tool (libx11-dev missing at build time?)"
@@ -81,4 +82,19 @@ played=$(grep -E '^end ' "$WORK_DIR/replay.out") || e2e_fail "the player printed
     e2e_fail "played '$played', recorded $frames frames with digest $digest"
 grep -q "the recording's own final digest matches" "$WORK_DIR/replay.out" ||
     e2e_fail "the player did not check the recording's digest"
+
+e2e_step "a window of the size asked for, over the config file's, whose bad line is named"
+mkdir -p "$WORK_DIR/config/shardfall"
+printf 'screen = "window"\nwindow-size = "640x480"\nmusic-volume = 200\n' \
+    >"$WORK_DIR/config/shardfall/shardfall.conf"
+E2E_GAME_ARGS=(--window 800x600)
+e2e_start_game "$run" SDL_AUDIODRIVER=dummy
+window=$(e2e_wait_window 20) || exit 1
+e2e_wait_line "$run/game.err" "active=1"
+xdotool getwindowgeometry "$window" | grep -q "Geometry: 800x600" ||
+    e2e_fail "not an 800x600 window: $(xdotool getwindowgeometry "$window")"
+"$WINDOW_CLOSE" "$window" || e2e_fail "could not send the close request"
+e2e_expect_exit 0
+grep -q 'shardfall.conf:3: music-volume: not a whole number from 0 to 100' "$run/game.err" ||
+    e2e_fail "the bad volume was not named: $(cat "$run/game.err")"
 echo "PASS"

@@ -30,8 +30,18 @@ bool WindowEventDispatcher::dispatch(const SDL_Event& event) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const SDL_Keysym& key = event.key.keysym;
+            const bool pressed = event.type == SDL_KEYDOWN && event.key.repeat == 0;
             if (isSystemKey(key)) {
+                if (pressed && isFullScreenCommand(key) && hostKeys_.toggleFullScreen) {
+                    hostKeys_.toggleFullScreen();
+                }
                 return !(event.type == SDL_KEYDOWN && isCloseCommand(key));
+            }
+            if (key.sym == MUTE_KEY) {
+                if (pressed && hostKeys_.toggleMute) {
+                    hostKeys_.toggleMute();
+                }
+                return true;
             }
             const uint32_t code = virtualKeyFromSdl(key);
             if (code == 0) {
@@ -50,8 +60,8 @@ bool WindowEventDispatcher::dispatch(const SDL_Event& event) {
     }
 }
 
-int runEventLoop(const WindowEvents& events, TickClock& clock) {
-    WindowEventDispatcher dispatcher(events);
+int runEventLoop(const WindowEvents& events, TickClock& clock, const HostKeys& hostKeys) {
+    WindowEventDispatcher dispatcher(events, hostKeys);
     SDL_Event event;
     for (;;) {
         // Pending events go first: like a window timer's message, a tick waits behind them.

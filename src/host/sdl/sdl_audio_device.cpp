@@ -4,6 +4,7 @@
 #include <SDL2/SDL_mixer.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -60,6 +61,9 @@ std::vector<uint8_t> defaultSoundWav() {
     return encodeWave(samples, RATE);
 }
 
+// Whether the output is silence (applySoundLevels sets it).
+std::atomic<bool> outputMuted{false};
+
 // A peak limiter on the finished mix, both channels by one gain: a sample that would go over the
 // ceiling pulls the gain down at once, so that none does, and the gain then recovers slowly.
 // Music that stays under the ceiling passes untouched.
@@ -86,10 +90,16 @@ class PeakLimiter {
         }
     }
 
-    // SDL_mixer's post-mix hook: runs on the audio thread for each buffer it hands out.
+    // SDL_mixer's post-mix hook: runs on the audio thread for each buffer it hands out. Muted,
+    // the buffer is silence, whatever the synthesiser still rings with at volume 0.
     static void postMix(void* limiter, Uint8* stream, int bytes) {
-        static_cast<PeakLimiter*>(limiter)->process(reinterpret_cast<float*>(stream),
-                                                    static_cast<size_t>(bytes) / sizeof(float));
+        if (limiter != nullptr) {
+            static_cast<PeakLimiter*>(limiter)->process(reinterpret_cast<float*>(stream),
+                                                        static_cast<size_t>(bytes) / sizeof(float));
+        }
+        if (outputMuted.load(std::memory_order_relaxed)) {
+            std::memset(stream, 0, static_cast<size_t>(bytes));
+        }
     }
 
   private:
@@ -109,9 +119,7 @@ class SdlAudioDevice final : public AudioDevice {
   public:
     SdlAudioDevice(Mix_Chunk* defaultSound, std::unique_ptr<PeakLimiter> limiter)
         : defaultSound_(defaultSound), limiter_(std::move(limiter)) {
-        if (limiter_) {
-            Mix_SetPostMix(&PeakLimiter::postMix, limiter_.get());
-        }
+        Mix_SetPostMix(&PeakLimiter::postMix, limiter_.get());
     }
 
     ~SdlAudioDevice() override {
@@ -249,6 +257,15 @@ class SdlAudioDevice final : public AudioDevice {
 };
 
 }  // namespace
+
+void applySoundLevels(const SoundLevels& levels) {
+    const auto volume = [&levels](int level) {
+        return levels.muted ? 0 : std::clamp(level, 0, 100) * MIX_MAX_VOLUME / 100;
+    };
+    outputMuted.store(levels.muted, std::memory_order_relaxed);
+    Mix_Volume(EFFECT_CHANNEL, volume(levels.effects));
+    Mix_VolumeMusic(volume(levels.music));
+}
 
 std::unique_ptr<AudioDevice> openSdlAudioDevice() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {

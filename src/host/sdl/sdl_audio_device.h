@@ -17,4 +17,14 @@ namespace shardfall {
 // still call it.
 std::unique_ptr<AudioDevice> openSdlAudioDevice();
 
+// How loud the music and the effects play, from 0 to 100; muted, nothing is heard. At 100 the
+// samples are exactly those of SDL_mixer's own full volume.
+struct SoundLevels {
+    int music = 100;
+    int effects = 100;
+    bool muted = false;
+};
+// Sets the levels of the device opened above (SDL_mixer's volumes belong to the process).
+void applySoundLevels(const SoundLevels& levels);
+
 }  // namespace shardfall

@@ -115,15 +115,34 @@ SurfaceResult SdlDisplayBackend::createDevice() {
             return DEVICE_FAILED;
         }
     }
-    SDL_DisplayMode desktop{};
-    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
-        return DEVICE_FAILED;
+    const int displays = SDL_GetNumVideoDisplays();
+    if (choice_.display >= displays) {
+        std::fprintf(
+            stderr,
+            "shardfall: there is no display %d (SDL reports %d); the game opens on the first\n",
+            choice_.display + 1, displays);
+        choice_.display = 0;
     }
-    width_ = desktop.w;
-    height_ = desktop.h;
-
-    window_ = SDL_CreateWindow(WINDOW_TITLE, 0, 0, width_, height_,
-                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+    if (choice_.window) {
+        width_ = choice_.width;
+        height_ = choice_.height;
+        sizedAsWindow_ = true;
+        const int at = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(choice_.display));
+        window_ = SDL_CreateWindow(WINDOW_TITLE, at, at, width_, height_, SDL_WINDOW_RESIZABLE);
+    } else {
+        SDL_DisplayMode desktop{};
+        if (SDL_GetDesktopDisplayMode(choice_.display, &desktop) != 0 || desktop.w <= 0 ||
+            desktop.h <= 0) {
+            return DEVICE_FAILED;
+        }
+        width_ = desktop.w;
+        height_ = desktop.h;
+        const int at = choice_.display == 0
+                           ? 0
+                           : static_cast<int>(SDL_WINDOWPOS_UNDEFINED_DISPLAY(choice_.display));
+        window_ = SDL_CreateWindow(WINDOW_TITLE, at, at, width_, height_,
+                                   SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+    }
     if (window_ == nullptr) {
         return DEVICE_FAILED;
     }
@@ -163,6 +182,8 @@ bool SdlDisplayBackend::startRenderer() {
         return false;
     }
     SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+    // A window of another size than the frame shows it scaled, with black bars.
+    SDL_RenderSetLogicalSize(renderer_, width_, height_);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
@@ -195,6 +216,9 @@ bool SdlDisplayBackend::show(const LockedPixels& frame, const FrameChanges& chan
         return false;
     }
     bool shown = false;
+    if (surface->w != width_ || surface->h != height_) {
+        return showScaled(frame, surface);
+    }
     if (surface == before && changes.changed != nullptr && ++sinceWholeFrame_ < WHOLE_FRAME_EVERY) {
         shown = showChanges(frame, changes, surface);
     } else {
@@ -254,6 +278,64 @@ bool SdlDisplayBackend::showChanges(const LockedPixels& frame, const FrameChange
     return changedRects_.empty() ||
            SDL_UpdateWindowSurfaceRects(window_, changedRects_.data(),
                                         static_cast<int>(changedRects_.size())) == 0;
+}
+
+// A window whose size is no longer the frame's: the frame scaled to the largest size that
+// fits with its aspect, centred, black around it.
+bool SdlDisplayBackend::showScaled(const LockedPixels& frame, SDL_Surface* surface) {
+    if (frameView_ == nullptr || frameView_->w != frame.width || frameView_->h != frame.height ||
+        frameView_->pitch != frame.pitch) {
+        SDL_FreeSurface(frameView_);
+        frameView_ = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(frame.bits),
+                                                        frame.width, frame.height, 32, frame.pitch,
+                                                        SDL_PIXELFORMAT_RGB888);
+        if (frameView_ == nullptr) {
+            return false;
+        }
+    }
+    frameView_->pixels = const_cast<uint8_t*>(frame.bits);
+    SDL_Rect fit{0, 0, surface->w, surface->h};
+    if (static_cast<int64_t>(surface->w) * frame.height <=
+        static_cast<int64_t>(surface->h) * frame.width) {
+        fit.h = static_cast<int>(static_cast<int64_t>(frame.height) * surface->w / frame.width);
+        fit.y = (surface->h - fit.h) / 2;
+    } else {
+        fit.w = static_cast<int>(static_cast<int64_t>(frame.width) * surface->h / frame.height);
+        fit.x = (surface->w - fit.w) / 2;
+    }
+    // The bars: left and right of the frame, or above and below it.
+    const int w = surface->w;
+    const int h = surface->h;
+    const SDL_Rect bars[2] = {fit.x > 0 ? SDL_Rect{0, 0, fit.x, h} : SDL_Rect{0, 0, w, fit.y},
+                              fit.x > 0 ? SDL_Rect{fit.x + fit.w, 0, w - fit.x - fit.w, h}
+                                        : SDL_Rect{0, fit.y + fit.h, w, h - fit.y - fit.h}};
+    SDL_FillRects(surface, bars, 2, 0);
+    if (fit.w <= 0 || fit.h <= 0 || SDL_BlitScaled(frameView_, nullptr, surface, &fit) != 0) {
+        return false;
+    }
+    return SDL_UpdateWindowSurface(window_) == 0;
+}
+
+void SdlDisplayBackend::toggleFullScreen() {
+    if (window_ == nullptr) {
+        return;
+    }
+    showsLastFlip_ = nullptr;
+    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) == 0) {
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        return;
+    }
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowBordered(window_, SDL_TRUE);
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+    // A game that started on the whole screen gets a window of the chosen size the first time;
+    // after that the window keeps the size the player left it at.
+    if (!sizedAsWindow_) {
+        sizedAsWindow_ = true;
+        const int at = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(choice_.display));
+        SDL_SetWindowSize(window_, choice_.width, choice_.height);
+        SDL_SetWindowPosition(window_, at, at);
+    }
 }
 
 void SdlDisplayBackend::present(const LockedPixels& front) {
@@ -362,6 +444,8 @@ void SdlDisplayBackend::destroyWindow() {
         SDL_DelEventWatch(&SdlDisplayBackend::watchWindow, this);
         SDL_DestroyWindow(window_);
         window_ = nullptr;
+        SDL_FreeSurface(frameView_);
+        frameView_ = nullptr;
         showsLastFlip_ = nullptr;
     }
 }

@@ -1,4 +1,7 @@
-// The screen on SDL: one borderless window over the whole desktop at its own resolution. Every
+// The screen on SDL: one borderless window over the whole desktop at its own resolution, or a
+// window of a chosen size that can be resized. The game is laid out for the size the window
+// starts with; a window that changes size later (resized, or switched between a window and
+// the whole screen) shows the frame scaled to fit, its aspect kept, with black bars. Every
 // flipped frame is shown at once, on the main thread, by copying it into the window's own
 // surface (shared-memory images on X11); where the window has no surface, a renderer shows it
 // instead. A present that takes longer than a tick leaves out the next flips, one for every
@@ -33,6 +36,15 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
 
     enum class PresentPath { WindowSurface, Renderer };
 
+    // Where the window opens and how large: the whole screen of a display (counted from 0)
+    // unless `window`.
+    struct ScreenChoice {
+        bool window = false;
+        int width = 1024;
+        int height = 768;
+        int display = 0;
+    };
+
     // What presenting has done so far.
     struct PresentStats {
         uint64_t shown = 0;
@@ -53,6 +65,11 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
     ~SdlDisplayBackend() override;
     SdlDisplayBackend(const SdlDisplayBackend&) = delete;
     SdlDisplayBackend& operator=(const SdlDisplayBackend&) = delete;
+
+    // Before createDevice.
+    void choose(const ScreenChoice& choice) { choice_ = choice; }
+    // Between a window of the chosen size and the whole screen; the frame keeps its size.
+    void toggleFullScreen();
 
     // Opens the window and shows a first black frame on it.
     SurfaceResult createDevice() override;
@@ -80,11 +97,14 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
     void presentChanges(const LockedPixels& front, const FrameChanges& changes) override;
     bool show(const LockedPixels& frame, const FrameChanges& changes);
     bool showChanges(const LockedPixels& frame, const FrameChanges& changes, SDL_Surface* surface);
+    bool showScaled(const LockedPixels& frame, SDL_Surface* surface);
     static int watchWindow(void* self, SDL_Event* event);
     bool startRenderer();
 
     Duration presentBudget_;
     PresentPath preferred_;
+    ScreenChoice choice_;
+    bool sizedAsWindow_ = false;  // the window has had the chosen window size
     bool videoStarted_ = false;
     bool noDisplay_ = false;  // no window system answered: nothing to show a box on
     SDL_Window* window_ = nullptr;
@@ -100,6 +120,9 @@ class SdlDisplayBackend final : public DisplayBackend, private FramePresenter {
     SDL_Surface* showsLastFlip_ = nullptr;
     int sinceWholeFrame_ = 0;
     std::vector<SDL_Rect> changedRects_;
+    // The flipped frame's pixels as an SDL surface, for scaling: made again only when the
+    // frame's size changes.
+    SDL_Surface* frameView_ = nullptr;
 };
 
 }  // namespace shardfall

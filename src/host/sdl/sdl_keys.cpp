@@ -52,4 +52,8 @@ bool isCloseCommand(const SDL_Keysym& key) {
     return key.sym == SDLK_F4 && isSystemKey(key);
 }
 
+bool isFullScreenCommand(const SDL_Keysym& key) {
+    return (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && isSystemKey(key);
+}
+
 }  // namespace shardfall

@@ -22,4 +22,10 @@ bool isSystemKey(const SDL_Keysym& key);
 // Alt+F4, the system's close command.
 bool isCloseCommand(const SDL_Keysym& key);
 
+// Alt+Enter: between a window and the whole screen.
+bool isFullScreenCommand(const SDL_Keysym& key);
+
+// The key that turns the sound off and on; the game has no use for it.
+constexpr SDL_Keycode MUTE_KEY = SDLK_F9;
+
 }  // namespace shardfall

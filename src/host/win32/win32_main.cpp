@@ -2,9 +2,11 @@
 // message loop, winmm's sound, and the game program of app/game_program, which builds the
 // game's global objects and runs it (see there for --record and SHARDFALL_STATS). A console
 // program, so that its messages reach whoever started it.
+#include <cstdio>
 #include <memory>
 
 #include "app/game_program.h"
+#include "app/player_options.h"
 #include "host/win32/win32_platform.h"
 #include "sys/audio_device.h"
 
@@ -13,6 +15,28 @@ namespace {
 
 class WindowsHost final : public ProgramHost {
   public:
+    // The Windows game takes the primary display's whole screen at full volume for now.
+    void applyOptions(const PlayerOptions& options) override {
+        const PlayerOptions defaults;
+        if (options.window) {
+            std::fputs("shardfall: no window on Windows yet; the game takes the whole screen\n",
+                       stderr);
+        }
+        if (options.display != defaults.display) {
+            std::fputs(
+                "shardfall: no choice of display on Windows yet; the game takes the "
+                "primary one\n",
+                stderr);
+        }
+        if (options.mute || options.musicVolume != defaults.musicVolume ||
+            options.effectsVolume != defaults.effectsVolume) {
+            std::fputs(
+                "shardfall: no volumes or mute on Windows yet; the sound plays at full "
+                "volume\n",
+                stderr);
+        }
+    }
+
     DisplayBackend& displayBackend() override { return window_.displayBackend(); }
     std::unique_ptr<AudioDevice> openAudio() override { return openWinmmAudioDevice(); }
 

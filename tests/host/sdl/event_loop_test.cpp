@@ -49,7 +49,10 @@ SDL_Event windowEvent(SDL_WindowEventID id) {
 // nothing; and missing callbacks are not called.
 TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
     Recorder recorder;
-    WindowEventDispatcher dispatcher(recorder.events);
+    // Alt+Enter and F9 are the window's own: 3000 and 3001, pressed once, never the game's.
+    WindowEventDispatcher dispatcher(recorder.events,
+                                     {[&recorder] { recorder.log.push_back(3000); },
+                                      [&recorder] { recorder.log.push_back(3001); }});
     ASSERT_FALSE(dispatcher.active());
     SDL_Event motion{};
     motion.type = SDL_MOUSEMOTION;
@@ -61,6 +64,12 @@ TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
         keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT),
         keyEvent(SDL_KEYUP, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT),
         keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT | KMOD_LCTRL),
+        keyEvent(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT),
+        keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, KMOD_RALT, 1),
+        keyEvent(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT),
+        keyEvent(SDL_KEYDOWN, SDLK_F9, SDL_SCANCODE_F9),
+        keyEvent(SDL_KEYDOWN, SDLK_F9, SDL_SCANCODE_F9, KMOD_NONE, 1),
+        keyEvent(SDL_KEYUP, SDLK_F9, SDL_SCANCODE_F9),
         motion,
         windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED),
         keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER),
@@ -77,8 +86,8 @@ TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
     dispatcher.tick();
     dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
     dispatcher.tick();
-    EXPECT_EQ(recorder.log,
-              (std::vector<int>{37, 37, -37, 65, 2001, 13, -83, 1000, 2000, 2001, 1000}));
+    EXPECT_EQ(recorder.log, (std::vector<int>{37, 37, -37, 65, 3000, 3001, 2001, 13, -83, 1000,
+                                              2000, 2001, 1000}));
     EXPECT_FALSE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_RALT)));
     EXPECT_FALSE(dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_CLOSE)));
     SDL_Event quit{};
