@@ -259,8 +259,10 @@ class SdlAudioDevice final : public AudioDevice {
 }  // namespace
 
 void applySoundLevels(const SoundLevels& levels) {
+    // SDL_mixer scales the samples linearly by volume / 128: 50 halves them (-6 dB). Rounded to
+    // the nearest step, so that 10 is -19.9 dB rather than the -20.6 dB of 12 / 128.
     const auto volume = [&levels](int level) {
-        return levels.muted ? 0 : std::clamp(level, 0, 100) * MIX_MAX_VOLUME / 100;
+        return levels.muted ? 0 : (std::clamp(level, 0, 100) * MIX_MAX_VOLUME + 50) / 100;
     };
     outputMuted.store(levels.muted, std::memory_order_relaxed);
     Mix_Volume(EFFECT_CHANNEL, volume(levels.effects));

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -164,6 +165,12 @@ class DiskCapture {
     // Marks the point in the stream after which the next sound is looked for.
     void mark() { markBytes_ = bytesWritten(); }
 
+    // The left channel for the given time from the mark, silence and all.
+    std::vector<int16_t> captureFromMark(double seconds) {
+        return readLeft(static_cast<size_t>(seconds * frequency_),
+                        std::chrono::steady_clock::now() + std::chrono::seconds(30));
+    }
+
     // The left channel for the given time from the first sound after the mark, as the 16-bit
     // samples that the player hears: floating-point output beyond full scale is clipped. The
     // time counts from that sound, not from the mark: the fast driver writes silence at over a
@@ -258,6 +265,39 @@ TEST(SdlAudioDevice, PlaysAWavEffectCuttingOffThePreviousOne) {
     EXPECT_LT(level.peak, 20000);
     EXPECT_NEAR(pitchOf(left, capture.frequency()), 440.0, 20.0);
     EXPECT_NEAR(static_cast<double>(level.soundingFrames) / capture.frequency(), 0.3, 0.05);
+}
+
+// The effects' volume scales their samples, 50 by half (-6 dB); muted, a sound that plays is
+// not heard, and turned on again (F9) it goes on at its level.
+TEST(SdlAudioDevice, EffectsVolumeAndMute) {
+    TempFolder dir;
+    writeSineWav("tone.wav", 440.0, 0.2, 0.5);
+    writeSineWav("long.wav", 440.0, 3.0, 0.5);
+    DiskCapture capture;
+    ASSERT_CAPTURING(capture);
+    const auto levelAt = [&capture](const SoundLevels& levels, const char* effect) {
+        applySoundLevels(levels);
+        capture.mark();
+        capture.device()->playEffect(effect);
+        return levelOf(capture.captureFor(0.3));
+    };
+    const Level full = levelAt({}, "tone.wav");
+    const Level half = levelAt({100, 50, false}, "tone.wav");
+    const Level tenth = levelAt({100, 10, false}, "tone.wav");
+    EXPECT_NEAR(full.peak, 16383, 100);
+    EXPECT_NEAR(20 * std::log10(half.rms / full.rms), -6.02, 0.05);
+    EXPECT_NEAR(20 * std::log10(static_cast<double>(half.peak) / full.peak), -6.02, 0.05);
+    EXPECT_NEAR(20 * std::log10(tenth.rms / full.rms), -20.0, 0.2);
+
+    applySoundLevels({100, 100, true});
+    capture.device()->playEffect("long.wav");
+    capture.mark();
+    const auto muted = capture.captureFromMark(0.5);
+    ASSERT_EQ(muted.size(), static_cast<size_t>(capture.frequency() / 2));
+    EXPECT_EQ(std::count(muted.begin(), muted.end(), 0), std::ssize(muted)) << "muted, but heard";
+    applySoundLevels({});
+    capture.mark();
+    EXPECT_NEAR(levelOf(capture.captureFor(0.3)).rms, full.rms, full.rms * 0.02);
 }
 
 TEST(SdlAudioDevice, MissingEffectPlaysTheDefaultSoundAndEffectsAreReadOnceAhead) {
