@@ -15,7 +15,8 @@ namespace {
 
 class WindowsHost final : public ProgramHost {
   public:
-    // The Windows game takes the primary display's whole screen at full volume for now.
+    // The Windows game takes the primary display's whole screen for now; the sound plays at the
+    // player's levels.
     void applyOptions(const PlayerOptions& options) override {
         const PlayerOptions defaults;
         if (options.window) {
@@ -28,17 +29,11 @@ class WindowsHost final : public ProgramHost {
                 "primary one\n",
                 stderr);
         }
-        if (options.mute || options.musicVolume != defaults.musicVolume ||
-            options.effectsVolume != defaults.effectsVolume) {
-            std::fputs(
-                "shardfall: no volumes or mute on Windows yet; the sound plays at full "
-                "volume\n",
-                stderr);
-        }
+        levels_ = {options.musicVolume, options.effectsVolume, options.mute};
     }
 
     DisplayBackend& displayBackend() override { return window_.displayBackend(); }
-    std::unique_ptr<AudioDevice> openAudio() override { return openWinmmAudioDevice(); }
+    std::unique_ptr<AudioDevice> openAudio() override { return openWinmmAudioDevice(levels_); }
 
     int runLoop(const WindowEvents& events, TickClock& clock,
                 const std::function<void()>& windowGone) override {
@@ -59,6 +54,7 @@ class WindowsHost final : public ProgramHost {
 
   private:
     GameWindow window_;
+    WinmmSoundLevels levels_;
 };
 
 }  // namespace

@@ -50,9 +50,19 @@ class GameWindow {
     std::unique_ptr<State> state_;
 };
 
-// Effects through PlaySound, music through the MCI sequencer. Without an output device for
-// either it says so in one line on stderr; with none at all it returns null.
-std::unique_ptr<AudioDevice> openWinmmAudioDevice();
+// How loud the effects and the music play, from 0 to 100; muted, neither plays.
+struct WinmmSoundLevels {
+    int music = 100;
+    int effects = 100;
+    bool muted = false;
+};
+
+// Effects through PlaySound, their samples scaled to the effects' level as they are read (at
+// 100 played as the files hold them); music through the MCI sequencer, its level set on the
+// MIDI outputs where they take one (else one line on stderr says it plays at full volume).
+// Without an output device for either it says so in one line on stderr; with none at all it
+// returns null.
+std::unique_ptr<AudioDevice> openWinmmAudioDevice(const WinmmSoundLevels& levels);
 
 // The performance counter as a monotonic time.
 TickClock::Duration performanceCounterTime();

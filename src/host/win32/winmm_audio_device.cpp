@@ -1,10 +1,13 @@
 // Sound on Windows Multimedia: the effects are read once and played from memory with
 // PlaySound, so that a landing reads no file; the music goes through MCI command strings on
-// the sequencer device, as the music thread opens, plays and closes it.
+// the sequencer device, as the music thread opens, plays and closes it. The player's levels are
+// set once, as the device opens: the effects' samples are scaled as they are read, the music's
+// level goes to the MIDI outputs, and muted (or at 0) neither plays at all.
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <mmsystem.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/wave_file.h"
 #include "host/win32/win32_platform.h"
 #include "sys/audio_device.h"
 
@@ -21,19 +25,29 @@ namespace {
 
 class WinmmAudioDevice final : public AudioDevice {
   public:
-    explicit WinmmAudioDevice(bool hasMidi) : hasMidi_(hasMidi) {}
+    WinmmAudioDevice(bool hasMidi, const WinmmSoundLevels& levels)
+        : hasMidi_(hasMidi && !levels.muted && levels.music > 0),
+          effectsLevel_(levels.muted ? 0 : levels.effects) {}
 
     void loadEffect(std::string_view path) override {
         std::ifstream file{std::string(path), std::ios::binary};
-        std::vector<char> bytes;
+        std::vector<uint8_t> bytes;
         if (file) {
             bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        }
+        if (!bytes.empty() && effectsLevel_ < 100 && !scaleWaveVolume(bytes, effectsLevel_)) {
+            std::fprintf(stderr,
+                         "shardfall: %.*s is not 8- or 16-bit PCM; it plays at full volume\n",
+                         static_cast<int>(path.size()), path.data());
         }
         // Empty for a file that cannot be read: it plays the system's default sound.
         effects_[std::string(path)] = std::move(bytes);
     }
 
     void playEffect(std::string_view path) override {
+        if (effectsLevel_ <= 0) {
+            return;
+        }
         // A new sound cuts off the one still playing. The bytes stay here for the life of the
         // device, as asynchronous play from memory needs.
         const auto effect = effects_.find(path);
@@ -49,7 +63,8 @@ class WinmmAudioDevice final : public AudioDevice {
                        SND_ALIAS_ID | SND_ASYNC);
             return;
         }
-        PlaySoundA(effect->second.data(), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
+        PlaySoundA(reinterpret_cast<LPCSTR>(effect->second.data()), nullptr,
+                   SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
     }
 
     bool openMusic(const std::string& path, const std::string& alias) override {
@@ -75,14 +90,30 @@ class WinmmAudioDevice final : public AudioDevice {
         return mciSendStringA(text.c_str(), nullptr, 0, nullptr) == 0;
     }
 
-    const bool hasMidi_;
+    const bool hasMidi_;  // and the music is to be heard
+    const int effectsLevel_;
     // Filled before the game starts and only read afterwards.
-    std::map<std::string, std::vector<char>, std::less<>> effects_;
+    std::map<std::string, std::vector<uint8_t>, std::less<>> effects_;
 };
+
+// Sets the music's level on every MIDI output and the mapper the sequencer plays through;
+// false when none takes it.
+bool setMidiVolume(int level) {
+    const auto side = static_cast<DWORD>(level * 0xFFFF / 100);
+    bool taken = false;
+    const UINT devices = midiOutGetNumDevs();
+    for (UINT id = 0; id < devices; ++id) {
+        taken |= midiOutSetVolume(reinterpret_cast<HMIDIOUT>(static_cast<uintptr_t>(id)),
+                                  side | side << 16) == MMSYSERR_NOERROR;
+    }
+    taken |= midiOutSetVolume(reinterpret_cast<HMIDIOUT>(static_cast<uintptr_t>(MIDI_MAPPER)),
+                              side | side << 16) == MMSYSERR_NOERROR;
+    return taken;
+}
 
 }  // namespace
 
-std::unique_ptr<AudioDevice> openWinmmAudioDevice() {
+std::unique_ptr<AudioDevice> openWinmmAudioDevice(const WinmmSoundLevels& levels) {
     const bool hasWave = waveOutGetNumDevs() > 0;
     const bool hasMidi = midiOutGetNumDevs() > 0;
     if (!hasWave && !hasMidi) {
@@ -94,7 +125,13 @@ std::unique_ptr<AudioDevice> openWinmmAudioDevice() {
     } else if (!hasWave) {
         std::fprintf(stderr, "shardfall: no wave output device, the effects stay silent\n");
     }
-    return std::make_unique<WinmmAudioDevice>(hasMidi);
+    if (hasMidi && !levels.muted && levels.music > 0 && levels.music < 100 &&
+        !setMidiVolume(levels.music)) {
+        std::fprintf(stderr,
+                     "shardfall: the MIDI output takes no volume; the music plays at full "
+                     "volume\n");
+    }
+    return std::make_unique<WinmmAudioDevice>(hasMidi, levels);
 }
 
 }  // namespace shardfall
