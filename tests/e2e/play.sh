@@ -5,7 +5,8 @@
 # focus and go on when it comes back, and a window manager's close request ends the program
 # with exit code 0, leaving a 308-byte records.dat behind. Played back without a window, the
 # recording must end in the digest the game had when it was closed. Then --window 800x600
-# opens a window of that size.
+# opens a window of that size, where the config file has given A the Left key's job: the
+# recording holds A's presses as Left's and nothing of the Left key.
 source "${0%/*}/e2e_lib.sh"
 e2e_require
 [ -x "${WINDOW_CLOSE:-}" ] || e2e_fail "no window_close tool (libx11-dev missing at build time?)"
@@ -85,16 +86,22 @@ grep -q "the recording's own final digest matches" "$WORK_DIR/replay.out" ||
 
 e2e_step "a window of the size asked for, over the config file's, whose bad line is named"
 mkdir -p "$WORK_DIR/config/shardfall"
-printf 'screen = "window"\nwindow-size = "640x480"\nmusic-volume = 200\n' \
+printf 'screen = "window"\nwindow-size = "640x480"\nmusic-volume = 200\n[keys]\nleft = "A"\n' \
     >"$WORK_DIR/config/shardfall/shardfall.conf"
-E2E_GAME_ARGS=(--window 800x600)
+E2E_GAME_ARGS=(--window 800x600 --record keys.sfr)
 e2e_start_game "$run" SDL_AUDIODRIVER=dummy
 window=$(e2e_wait_window 20) || exit 1
 e2e_wait_line "$run/game.err" "active=1"
 xdotool getwindowgeometry "$window" | grep -q "Geometry: 800x600" ||
     e2e_fail "not an 800x600 window: $(xdotool getwindowgeometry "$window")"
+xdotool key Left a && sleep 0.2
 "$WINDOW_CLOSE" "$window" || e2e_fail "could not send the close request"
 e2e_expect_exit 0
+# The events, past the 324 bytes of header and records.dat and before the final digest's 80:
+# a key press is 0x81 and the code, 37 (0x25) for Left, 65 (0x41) for A.
+keys=" $(tail -c +325 "$run/keys.sfr" | head -c -80 | od -An -v -tx1 | tr -s ' \n' '  ') "
+[[ "$keys" == *" 81 25 "* && "$keys" != *" 81 41 "* && "$keys" != *" 81 25 "*" 81 25 "* ]] ||
+    e2e_fail "A did not do Left's job alone: $keys"
 grep -q 'shardfall.conf:3: music-volume: not a whole number from 0 to 100' "$run/game.err" ||
     e2e_fail "the bad volume was not named: $(cat "$run/game.err")"
 echo "PASS"

@@ -35,6 +35,9 @@ class WindowsHost final : public ProgramHost {
                 "volume\n",
                 stderr);
         }
+        if (options.controls.gamepad != defaults.controls.gamepad) {
+            std::fputs("shardfall: no gamepads on Windows yet; [gamepad] does nothing\n", stderr);
+        }
     }
 
     DisplayBackend& displayBackend() override { return window_.displayBackend(); }
