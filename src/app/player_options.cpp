@@ -85,16 +85,19 @@ std::vector<Input> takeInputs(const toml::node& value, Lookup lookup, const char
             why = std::string("not a ") + kind + " name or a list of them";
             return {};
         }
+        // Built by appending: GCC 12 sees a false overlap in "\"" + std::string.
+        why.assign(1, '"').append(*name).append("\" ");
         const std::optional<Input> input = lookup(*name);
         if (!input) {
-            why = "\"" + std::string(*name) + "\" is no " + kind;
+            why.append("is no ").append(kind);
             return {};
         }
         const int owner = owners[static_cast<size_t>(*input)];
         if (owner >= 0) {
-            why = "\"" + std::string(*name) + "\" already does " + COMMANDS[owner].name;
+            why.append("already does ").append(COMMANDS[owner].name);
             return {};
         }
+        why.clear();
         inputs.push_back(*input);
     }
     return inputs;
