@@ -88,7 +88,7 @@ void reportStats(const ProgramHost& host, const Game& game, const RunStats& stat
                   board.lines});
 }
 
-int run(ProgramHost& host, const CommandLine& options) {
+int run(ProgramHost& host, const CommandLine& options, const Controls& controls) {
     GameObjects objects;
     Game& game = objects.game;
     const char* recordPath = options.recordPath.empty() ? nullptr : options.recordPath.c_str();
@@ -115,6 +115,8 @@ int run(ProgramHost& host, const CommandLine& options) {
     }
     DisplayEffects effects(display);
     WindowEvents events = gameEvents(host, game, display, effects, stats);
+    // The player's keys become the game's before the recording sees them.
+    events.controls = controls;
     if (recordPath != nullptr) {
         recordEvents(events, recorder);
     }
@@ -161,7 +163,7 @@ int gameMain(int argc, char** argv, ProgramHost& host) {
         std::fprintf(stderr, "shardfall: %s\n", why.c_str());
         return 1;
     }
-    return run(host, options);
+    return run(host, options, playerOptions.controls);
 }
 
 }  // namespace shardfall

@@ -2,6 +2,7 @@
 
 #include <toml++/toml.h>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -64,6 +65,93 @@ std::string takeSetting(std::string_view name, const toml::node& value, PlayerOp
     return {};
 }
 
+// The names in a [keys] or [gamepad] setting's value (one name or a list of them) looked up one
+// by one; an empty `why` when all are known and none is another command's.
+template <typename Input, typename Lookup>
+std::vector<Input> takeInputs(const toml::node& value, Lookup lookup, const char* kind,
+                              const std::array<int, 256>& owners, std::string& why) {
+    std::vector<const toml::node*> names;
+    if (const toml::array* list = value.as_array()) {
+        for (const toml::node& name : *list) {
+            names.push_back(&name);
+        }
+    } else {
+        names.push_back(&value);
+    }
+    std::vector<Input> inputs;
+    for (const toml::node* node : names) {
+        const std::optional<std::string_view> name = node->value_exact<std::string_view>();
+        if (!name) {
+            why = std::string("not a ") + kind + " name or a list of them";
+            return {};
+        }
+        // Built by appending: GCC 12 sees a false overlap in "\"" + std::string.
+        why.assign(1, '"').append(*name).append("\" ");
+        const std::optional<Input> input = lookup(*name);
+        if (!input) {
+            why.append("is no ").append(kind);
+            return {};
+        }
+        const int owner = owners[static_cast<size_t>(*input)];
+        if (owner >= 0) {
+            why.append("already does ").append(COMMANDS[owner].name);
+            return {};
+        }
+        why.clear();
+        inputs.push_back(*input);
+    }
+    return inputs;
+}
+
+// A [keys] or [gamepad] table: each command's keys or controls, line by line in the file's
+// order, so that of two commands given one key the later is told.
+void takeControls(std::string_view table, const toml::node& value, Controls& controls,
+                  std::vector<std::pair<uint32_t, std::string>>& problems) {
+    const toml::table* settings = value.as_table();
+    if (settings == nullptr) {
+        problems.emplace_back(value.source().begin.line,
+                              std::string(table) + ": not a table of commands");
+        return;
+    }
+    std::vector<std::pair<uint32_t, std::string_view>> order;
+    for (const auto& [key, setting] : *settings) {
+        order.emplace_back(key.source().begin.line, key.str());
+    }
+    std::sort(order.begin(), order.end());
+    const bool keys = table == "keys";
+    std::array<int, 256> owners;
+    owners.fill(-1);
+    for (const auto& [line, name] : order) {
+        const auto command = std::find_if(COMMANDS.begin(), COMMANDS.end(),
+                                          [name](const Command& c) { return c.name == name; });
+        const size_t index = static_cast<size_t>(command - COMMANDS.begin());
+        std::string why = command == COMMANDS.end() ? "no such command" : "";
+        const toml::node& setting = *settings->get(name);
+        if (keys && why.empty()) {
+            const std::vector<uint8_t> chosen =
+                takeInputs<uint8_t>(setting, keyNamed, "key", owners, why);
+            if (why.empty()) {
+                controls.bindKeys(index, chosen.data(), chosen.size());
+                for (const uint8_t key : chosen) {
+                    owners[key] = static_cast<int>(index);
+                }
+            }
+        } else if (why.empty()) {
+            const std::vector<GamepadControl> chosen = takeInputs<GamepadControl>(
+                setting, gamepadControlNamed, "gamepad control", owners, why);
+            if (why.empty()) {
+                controls.bindGamepad(index, chosen.data(), chosen.size());
+                for (const GamepadControl control : chosen) {
+                    owners[static_cast<size_t>(control)] = static_cast<int>(index);
+                }
+            }
+        }
+        if (!why.empty()) {
+            problems.emplace_back(line, std::string(table) + "." + std::string(name) + ": " + why);
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<WindowSize> parseWindowSize(std::string_view text) {
@@ -94,16 +182,19 @@ void readConfigText(std::string_view text, const std::string& fileName, PlayerOp
     // The table holds its settings by name; the problems are told in the file's order.
     std::vector<std::pair<uint32_t, std::string>> found;
     for (const auto& [key, value] : settings) {
+        if (key.str() == "keys" || key.str() == "gamepad") {
+            takeControls(key.str(), value, options.controls, found);
+            continue;
+        }
         const std::string why = takeSetting(key.str(), value, options);
         if (!why.empty()) {
-            found.emplace_back(key.source().begin.line,
-                               fileName + ":" + std::to_string(key.source().begin.line) + ": " +
-                                   std::string(key.str()) + ": " + why + "; it keeps its default");
+            found.emplace_back(key.source().begin.line, std::string(key.str()) + ": " + why);
         }
     }
     std::sort(found.begin(), found.end());
     for (auto& [line, problem] : found) {
-        problems.push_back(std::move(problem));
+        problems.push_back(fileName + ":" + std::to_string(line) + ": " + problem +
+                           "; it keeps its default");
     }
 }
 

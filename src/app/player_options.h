@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/controls.h"
+
 namespace shardfall {
 
 struct WindowSize {
@@ -23,6 +25,7 @@ struct PlayerOptions {
     bool mute = false;
     int musicVolume = 100;  // 0 to 100
     int effectsVolume = 100;
+    Controls controls;  // [keys] and [gamepad]
 };
 
 // The sizes a window may have, in pixels.
@@ -34,7 +37,8 @@ std::optional<WindowSize> parseWindowSize(std::string_view text);
 
 // Reads the config file's settings in `text` over `options`. Each problem (a file TOML cannot
 // read, an unknown setting, a bad value) adds one line, "FILE:LINE: SETTING: why", to
-// `problems`; what it concerns keeps its value.
+// `problems`; what it concerns keeps its value. In [keys] and [gamepad] a command given an
+// unknown name, or a key or control that an earlier line gave another command, keeps its own.
 void readConfigText(std::string_view text, const std::string& fileName, PlayerOptions& options,
                     std::vector<std::string>& problems);
 // The same for the file; a file that is not there is no problem.

@@ -1,9 +1,12 @@
 // What a window hands to the game, whichever window system it lives in: the 100 Hz tick, key
-// presses and releases with their virtual-key codes, and whether the window is the active one.
+// presses and releases with their virtual-key codes (a gamepad's controls among them, as the
+// keys they stand for), and whether the window is the active one.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+
+#include "app/controls.h"
 
 namespace shardfall {
 
@@ -17,6 +20,9 @@ struct WindowEvents {
     std::function<void(uint32_t)> onKeyUp;
     // The window became the active window (true) or stopped being it (false).
     std::function<void(bool)> onActivate;
+    // Which key and gamepad control does what: the game and its recording get the game's key
+    // for each key pressed, and nothing for a key without one.
+    Controls controls;
 };
 
 // The window's side: each window system's loop turns its own messages into these calls. The
@@ -25,8 +31,14 @@ class WindowInput {
   public:
     explicit WindowInput(const WindowEvents& events) : events_(events) {}
 
-    void keyDown(uint32_t key) const { call(events_.onKeyDown, key); }
-    void keyUp(uint32_t key) const { call(events_.onKeyUp, key); }
+    void keyDown(uint32_t key) const { press(events_.onKeyDown, events_.controls.gameKey(key)); }
+    void keyUp(uint32_t key) const { press(events_.onKeyUp, events_.controls.gameKey(key)); }
+    void gamepadDown(GamepadControl control) const {
+        press(events_.onKeyDown, events_.controls.gameKey(control));
+    }
+    void gamepadUp(GamepadControl control) const {
+        press(events_.onKeyUp, events_.controls.gameKey(control));
+    }
 
     // A due tick: a frame while active, nothing otherwise.
     void tick() const {
@@ -42,6 +54,12 @@ class WindowInput {
     bool active() const { return active_; }
 
   private:
+    template <typename Callback>
+    static void press(const Callback& callback, uint32_t key) {
+        if (key != 0) {
+            call(callback, key);
+        }
+    }
     template <typename Callback, typename Argument>
     static void call(const Callback& callback, Argument argument) {
         if (callback) {

@@ -28,14 +28,31 @@ bool operator==(const Chosen& a, const Chosen& b) {
            a.effects == b.effects;
 }
 
+// The game's key for Left, Right, A, D, P and Keypad4, then for the gamepad's DPadLeft, A, X
+// and StickDown.
+std::vector<int> controlsOf(const PlayerOptions& o) {
+    std::vector<int> keys;
+    for (const uint32_t key : {37u, 39u, 65u, 68u, 80u, 100u}) {
+        keys.push_back(static_cast<int>(o.controls.gameKey(key)));
+    }
+    using G = GamepadControl;
+    for (const G control : {G::DPAD_LEFT, G::A, G::X, G::STICK_DOWN}) {
+        keys.push_back(static_cast<int>(o.controls.gameKey(control)));
+    }
+    return keys;
+}
+
 // Every setting taken at its limits; each bad one named by line and name while the rest are
-// taken; a file TOML cannot read keeps every default.
+// taken; a file TOML cannot read keeps every default. A command given keys or gamepad controls
+// loses its own; one given an unknown name, or a key an earlier line gave another command,
+// keeps them.
 TEST(PlayerOptions, ConfigFileSettingsAndTheirProblems) {
     const Chosen defaults{false, 1024, 768, 1, false, 100, 100};
     struct Case {
         const char* text;
         Chosen expected;
         std::vector<std::string> problems;
+        std::vector<int> controls = {37, 39, 65, 68, 80, 100, 37, 38, 0, 40};
     };
     const std::vector<Case> cases = {
         {"", defaults, {}},
@@ -61,11 +78,28 @@ TEST(PlayerOptions, ConfigFileSettingsAndTheirProblems) {
           "f:8: music-volume-x: no such setting; it keeps its default",
           "f:9: window-size-2: no such setting; it keeps its default",
           "f:10: window: no such setting; it keeps its default"}},
-        {"music-volume = 50.0\nwindow-size = \"800x600 \"\neffects-volume = 7\n",
+        {"music-volume = 50.0\nwindow-size = \"800x600 \"\neffects-volume = 7\nkeys = 3\n",
          {false, 1024, 768, 1, false, 100, 7},
          {"f:1: music-volume: not a whole number from 0 to 100; it keeps its default",
           "f:2: window-size: not a size \"WIDTHxHEIGHT\" from 320x240 to 16384x16384; it keeps "
-          "its default"}},
+          "its default",
+          "f:4: keys: not a table of commands; it keeps its default"}},
+        {"[keys]\nleft = [\"A\", \"Keypad4\"]\nright = \"D\"\npause = [\"P\"]\n"
+         "[gamepad]\nturn = [\"X\"]\ndrop = []\n",
+         defaults,
+         {},
+         {0, 0, 37, 39, 19, 37, 37, 0, 38, 0}},
+        {"[keys]\nleft = [\"A\"]\nright = [\"A\", \"D\"]\nturn = [\"Up\", \"Foo\"]\n"
+         "jump = \"J\"\ndrop = 5\n[gamepad]\npause = [\"Start\", \"Z\"]\nconfirm = [\"A\"]\n"
+         "left = \"A\"\n",
+         defaults,
+         {"f:3: keys.right: \"A\" already does left; it keeps its default",
+          "f:4: keys.turn: \"Foo\" is no key; it keeps its default",
+          "f:5: keys.jump: no such command; it keeps its default",
+          "f:6: keys.drop: not a key name or a list of them; it keeps its default",
+          "f:8: gamepad.pause: \"Z\" is no gamepad control; it keeps its default",
+          "f:10: gamepad.left: \"A\" already does confirm; it keeps its default"},
+         {0, 39, 37, 68, 80, 100, 37, 13, 0, 40}},
         {"mute = true\nmusic-volume = = 5\n",
          defaults,
          {"f:2: not a TOML file (Error while parsing value: could not determine value type); "
@@ -77,6 +111,7 @@ TEST(PlayerOptions, ConfigFileSettingsAndTheirProblems) {
         readConfigText(c.text, "f", options, problems);
         EXPECT_TRUE(chosen(options) == c.expected) << c.text;
         EXPECT_EQ(problems, c.problems) << c.text;
+        EXPECT_EQ(controlsOf(options), c.controls) << c.text;
     }
 }
 

@@ -8,7 +8,8 @@
 # 1280 × 800 screen, --window 800x600 opens a window of that size, where pieces land in the
 # well; resized to 1000x700, switched to the whole screen with Alt+Enter and back, it shows the
 # same frame scaled with its aspect kept between black bars; play goes on, and the recording
-# of that run too ends in the game's own digest.
+# of that run too ends in the game's own digest. The config file there has given A the Left
+# key's job: the recording holds A's press as Left's and nothing of the Left key.
 source "${0%/*}/e2e_lib.sh"
 e2e_require openbox xprop xwininfo
 [ -x "${WINDOW_CLOSE:-}" ] || e2e_fail "no window_close tool (libx11-dev missing at build time?)"
@@ -101,7 +102,7 @@ timeout 10 sh -c 'until xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window i
     sleep 0.1; done' ||
     e2e_fail "openbox did not start: $(cat "$WORK_DIR/openbox.log")"
 mkdir -p "$WORK_DIR/config/shardfall"
-printf 'screen = "window"\nwindow-size = "640x480"\nmusic-volume = 200\n' \
+printf 'screen = "window"\nwindow-size = "640x480"\nmusic-volume = 200\n[keys]\nleft = "A"\n' \
     >"$WORK_DIR/config/shardfall/shardfall.conf"
 E2E_GAME_ARGS=(--window 800x600 --record window.sfr)
 e2e_start_game "$run" SDL_AUDIODRIVER=dummy
@@ -119,6 +120,7 @@ window_size() {
 }
 window_size 800x600
 e2e_play_and_check_well "$window"
+xdotool key Left a
 # Paused, the frame stands still while the window changes: each shot must show the 800x600 one,
 # scaled to the largest size that fits with its aspect, centred, and nothing but black around.
 xdotool key Pause && sleep 0.3 && e2e_screenshot "$WORK_DIR/frame.png" "$window"
@@ -151,7 +153,18 @@ e2e_screenshot "$WORK_DIR/playing-2.png" "$window"
     e2e_fail "the game stands still in the resized window"
 "$WINDOW_CLOSE" "$window" || e2e_fail "could not send the close request"
 e2e_expect_exit 0
+# The events, past the 324 bytes of header and records.dat and before the final digest's 80:
+# a key press is 0x81 and the code, 37 (0x25) for Left, 65 (0x41) for A.
+keys=" $(tail -c +325 "$run/keys.sfr" | head -c -80 | od -An -v -tx1 | tr -s ' \n' '  ') "
+[[ "$keys" == *" 81 25 "* && "$keys" != *" 81 41 "* && "$keys" != *" 81 25 "*" 81 25 "* ]] ||
+    e2e_fail "A did not do Left's job alone: $keys"
 grep -q 'shardfall.conf:3: music-volume: not a whole number from 0 to 100' "$run/game.err" ||
     e2e_fail "the bad volume was not named: $(cat "$run/game.err")"
+# The events, past the 324 bytes of header and records.dat and before the final digest's 80:
+# a key press is 0x81 and the code, 37 (0x25) for Left, 65 (0x41) for A. The Left key itself,
+# held above too, has no job left.
+keys=" $(tail -c +325 "$run/window.sfr" | head -c -80 | od -An -v -tx1 | tr -s ' \n' '  ') "
+[[ "$keys" == *" 81 25 "* && "$keys" != *" 81 41 "* && "$keys" != *" 81 25 "*" 81 25 "* ]] ||
+    e2e_fail "A did not do Left's job alone: $keys"
 check_replay window.sfr
 echo "PASS"

@@ -1,6 +1,9 @@
 #include "host/sdl/event_loop.h"
 
+#include <SDL2/SDL.h>
+
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "host/sdl/sdl_clock.h"
@@ -54,13 +57,71 @@ bool WindowEventDispatcher::dispatch(const SDL_Event& event) {
             }
             return true;
         }
+        case SDL_CONTROLLERDEVICEADDED:
+            SDL_GameControllerOpen(event.cdevice.which);
+            return true;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            if (SDL_GameController* pad = SDL_GameControllerFromInstanceID(event.cdevice.which)) {
+                SDL_GameControllerClose(pad);
+            }
+            stick(0, 0);
+            stick(1, 0);
+            for (size_t control = 0; control < GAMEPAD_CONTROL_COUNT; ++control) {
+                gamepad(static_cast<GamepadControl>(control), false);
+            }
+            return true;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            if (const std::optional<GamepadControl> control = gamepadControlFromSdl(
+                    static_cast<SDL_GameControllerButton>(event.cbutton.button))) {
+                gamepad(*control, event.type == SDL_CONTROLLERBUTTONDOWN);
+            }
+            return true;
+        case SDL_CONTROLLERAXISMOTION:
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX ||
+                event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
+                stick(event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX ? 0 : 1, event.caxis.value);
+            }
+            return true;
         default:
             // Mouse movement and everything else mean nothing to the game.
             return true;
     }
 }
 
-int runEventLoop(const WindowEvents& events, TickClock& clock, const HostKeys& hostKeys) {
+void WindowEventDispatcher::gamepad(GamepadControl control, bool down) {
+    const uint32_t bit = 1u << static_cast<unsigned>(control);
+    if (down == ((held_ & bit) != 0)) {
+        return;
+    }
+    held_ ^= bit;
+    if (down) {
+        input_.gamepadDown(control);
+    } else {
+        input_.gamepadUp(control);
+    }
+}
+
+void WindowEventDispatcher::stick(int axis, int value) {
+    const int8_t side = value < -STICK_DEAD_ZONE ? -1 : value > STICK_DEAD_ZONE ? 1 : 0;
+    if (side == stick_[axis]) {
+        return;
+    }
+    using G = GamepadControl;
+    const G lower = axis == 0 ? G::STICK_LEFT : G::STICK_UP;
+    const G higher = axis == 0 ? G::STICK_RIGHT : G::STICK_DOWN;
+    if (stick_[axis] != 0) {
+        gamepad(stick_[axis] < 0 ? lower : higher, false);
+    }
+    stick_[axis] = side;
+    if (side != 0) {
+        gamepad(side < 0 ? lower : higher, true);
+    }
+}
+
+namespace {
+
+int runEvents(const WindowEvents& events, TickClock& clock, const HostKeys& hostKeys) {
     WindowEventDispatcher dispatcher(events, hostKeys);
     SDL_Event event;
     for (;;) {
@@ -80,6 +141,19 @@ int runEventLoop(const WindowEvents& events, TickClock& clock, const HostKeys& h
         // earlier would change nothing.
         std::this_thread::sleep_for(clock.timeUntilNextTick(now));
     }
+}
+
+}  // namespace
+
+int runEventLoop(const WindowEvents& events, TickClock& clock, const HostKeys& hostKeys) {
+    // Without the game controller subsystem the keyboard alone plays; the controllers already
+    // plugged in arrive as added devices.
+    const bool gamepads = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+    const int exitCode = runEvents(events, clock, hostKeys);
+    if (gamepads) {
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
+    return exitCode;
 }
 
 }  // namespace shardfall

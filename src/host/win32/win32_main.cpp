@@ -30,6 +30,9 @@ class WindowsHost final : public ProgramHost {
                 stderr);
         }
         levels_ = {options.musicVolume, options.effectsVolume, options.mute};
+        if (options.controls.gamepad != defaults.controls.gamepad) {
+            std::fputs("shardfall: no gamepads on Windows yet; [gamepad] does nothing\n", stderr);
+        }
     }
 
     DisplayBackend& displayBackend() override { return window_.displayBackend(); }

@@ -20,6 +20,7 @@ struct Recorder {
         [this](uint32_t key) { log.push_back(static_cast<int>(key)); },
         [this](uint32_t key) { log.push_back(-static_cast<int>(key)); },
         [this](bool active) { log.push_back(active ? 2001 : 2000); },
+        {},
     };
 };
 

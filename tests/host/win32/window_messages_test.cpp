@@ -16,11 +16,16 @@ TEST(WindowMessages, KeysActivationCursorAndMouseAreTheGamesTheRestGoToTheDefaul
     // What the game heard: +code for a press, -code for a release, 2001 and 2000 for gaining
     // and losing the activation.
     std::vector<int> log;
+    // The player has given the pause to P: the Pause key does nothing.
+    Controls controls;
+    const uint8_t p = 'P';
+    controls.bindKeys(4, &p, 1);
     const WindowEvents events{
         nullptr,
         [&](uint32_t key) { log.push_back(static_cast<int>(key)); },
         [&](uint32_t key) { log.push_back(-static_cast<int>(key)); },
         [&](bool active) { log.push_back(active ? 2001 : 2000); },
+        controls,
     };
     WindowInput input(events);
     const struct {
@@ -36,7 +41,8 @@ TEST(WindowMessages, KeysActivationCursorAndMouseAreTheGamesTheRestGoToTheDefaul
         {WM_ACTIVATEAPP, TRUE, true, 0, {2001}},
         // The window's own activation after the application's: told once.
         {WM_ACTIVATE, WA_CLICKACTIVE, true, 0, {}},
-        {WM_KEYDOWN, VK_PAUSE, true, 0, {19}},
+        {WM_KEYDOWN, 'P', true, 0, {19}},
+        {WM_KEYDOWN, VK_PAUSE, true, 0, {}},
         {WM_ACTIVATE, WA_INACTIVE, true, 0, {2000}},
         {WM_ACTIVATEAPP, FALSE, true, 0, {}},
         // Activated while minimised is activated.
