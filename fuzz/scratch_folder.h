@@ -4,12 +4,14 @@
 // input, so libFuzzer's own relative paths keep their meaning.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
+#include <span>
 #include <system_error>
 
+#include "sys/atomic_file.h"
 #include "sys/scratch_folder.h"
 
 namespace shardfall::fuzzing {
@@ -46,26 +48,9 @@ class InFolder {
 
 // Replaces the file with exactly these bytes.
 inline void writeWholeFile(const char* name, const void* data, size_t size) {
-    std::FILE* f = std::fopen(name, "wb");
-    if (f == nullptr || (size != 0 && std::fwrite(data, 1, size, f) != size) ||
-        std::fclose(f) != 0) {
+    if (!writeFileAtomically(name, std::span(static_cast<const std::byte*>(data), size))) {
         fail("cannot write a file in the scratch folder");
     }
-}
-
-// Reads the whole file into `out`; false when it cannot be opened.
-inline bool readWholeFile(const char* name, std::string& out) {
-    std::FILE* f = std::fopen(name, "rb");
-    if (f == nullptr) {
-        return false;
-    }
-    out.clear();
-    char chunk[512];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) {
-        out.append(chunk, n);
-    }
-    std::fclose(f);
-    return true;
 }
 
 }  // namespace shardfall::fuzzing

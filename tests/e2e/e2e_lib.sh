@@ -20,35 +20,17 @@ e2e_step() {
     E2E_STEP=$*
 }
 
-# What the screen and the game were doing, on stderr: the X server's window tree, a
-# screenshot, and each of the game's threads with its state, kernel wait and, where gdb can
-# attach, its stack.
+# What the screen and the game were doing, on stderr: a screenshot, the X server's window tree
+# and, where gdb can attach, the stack of each of the game's threads.
 e2e_diagnose() {
-    if [ -n "${DISPLAY:-}" ] && [ -n "$E2E_XVFB_PID" ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
-        local shot="$WORK_DIR/failure-$(date +%H%M%S)-$$.png"
-        if xwd -root -silent 2>/dev/null | convert xwd:- "$shot" 2>/dev/null; then
-            echo "screen: $shot"
-        fi
-        echo "windows on $DISPLAY:"
+    if [ -n "$E2E_XVFB_PID" ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+        local shot="$WORK_DIR/failure-$$.png"
+        xwd -root -silent 2>/dev/null | convert xwd:- "$shot" 2>/dev/null && echo "screen: $shot"
         timeout 10 xwininfo -root -tree 2>&1 | sed 's/^/  /'
-    else
-        echo "no X server is running"
-    fi
-    if [ -z "$E2E_GAME_PID" ] || ! kill -0 "$E2E_GAME_PID" 2>/dev/null; then
-        echo "the game is not running"
-        return
     fi
     # The subshell that started the game exec'd it, so the pid is the game's own.
-    echo "game threads (pid $E2E_GAME_PID): name, state, kernel wait"
-    local task
-    for task in /proc/"$E2E_GAME_PID"/task/*; do
-        local stat
-        stat=$(cat "$task/stat" 2>/dev/null) || continue
-        printf '  %-7s %-16s %s %s\n' "${task##*/}" "$(cat "$task/comm" 2>/dev/null)" \
-            "$(cut -d' ' -f1 <<<"${stat##*) }")" "$(cat "$task/wchan" 2>/dev/null)"
-    done
-    if command -v gdb >/dev/null 2>&1; then
-        echo "game stacks:"
+    if [ -n "$E2E_GAME_PID" ] && kill -0 "$E2E_GAME_PID" 2>/dev/null &&
+        command -v gdb >/dev/null; then
         timeout 60 gdb -batch -nx -p "$E2E_GAME_PID" -ex "thread apply all bt 20" 2>&1 |
             grep -E '^(Thread|#)' | sed 's/^/  /'
     fi
@@ -69,13 +51,8 @@ e2e_note() {
 }
 
 e2e_cleanup() {
-    if [ -n "$E2E_GAME_PID" ] && kill -0 "$E2E_GAME_PID" 2>/dev/null; then
-        kill -KILL "$E2E_GAME_PID" 2>/dev/null
-    fi
-    if [ -n "$E2E_XVFB_PID" ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
-        kill -TERM "$E2E_XVFB_PID" 2>/dev/null
-        wait "$E2E_XVFB_PID" 2>/dev/null
-    fi
+    [ -z "$E2E_GAME_PID" ] || kill -KILL "$E2E_GAME_PID" 2>/dev/null
+    e2e_stop_x
 }
 trap e2e_cleanup EXIT
 trap 'exit 130' INT TERM
@@ -117,10 +94,7 @@ e2e_start_x() {
 
 # Ends the virtual X server started by e2e_start_x.
 e2e_stop_x() {
-    if [ -n "$E2E_XVFB_PID" ]; then
-        kill -TERM "$E2E_XVFB_PID" 2>/dev/null
-        wait "$E2E_XVFB_PID" 2>/dev/null
-    fi
+    [ -z "$E2E_XVFB_PID" ] || { kill -TERM "$E2E_XVFB_PID" && wait "$E2E_XVFB_PID"; } 2>/dev/null
     E2E_XVFB_PID=""
 }
 
