@@ -24,6 +24,8 @@ constexpr const char* DETAILS =
     "  Alt+Enter                  switch between a window and the whole screen\n"
     "  F9                         sound off and on\n"
     "  Alt+F4, the close button   end the program; the table is saved once more\n"
+    "  A gamepad: the D-pad or the left stick moves, down drops fast, up or A turns, Start\n"
+    "  pauses, B does Enter's job.\n"
     "\nFiles:\n"
     "  Started in a folder that holds dx000.bmp, the game reads and writes everything there.\n"
     "  Elsewhere it keeps records.dat in $XDG_DATA_HOME/shardfall (by default\n"
@@ -35,7 +37,9 @@ constexpr const char* DETAILS =
     "  Settings of your own go in $XDG_CONFIG_HOME/shardfall/shardfall.conf (by default\n"
     "  ~/.config/shardfall/shardfall.conf): screen = \"window\" or \"fullscreen\",\n"
     "  window-size = \"WIDTHxHEIGHT\", display = N, mute = true or false, music-volume and\n"
-    "  effects-volume from 0 to 100 (100 by default). The command line wins.\n"
+    "  effects-volume from 0 to 100 (100 by default); [keys] and [gamepad] tables give the\n"
+    "  commands left, right, turn, drop, pause and confirm other keys or controls, such as\n"
+    "  left = [\"Left\", \"A\"] (see shardfall(6)). The command line wins.\n"
     "\nEnvironment:\n"
     "  XDG_DATA_HOME        where the per-user folder is (see Files)\n"
     "  XDG_CONFIG_HOME      where the config file is (see Files)\n"
@@ -72,7 +76,6 @@ bool parseCommandLine(int argc, char** argv, CommandLine& out, int& exitCode) {
     CLI::Option* fullScreen =
         app.add_flag("--fullscreen")
             ->description("take the whole screen at its own size (the default)");
-    window->excludes(fullScreen);
     int display = 0;
     CLI::Option* displayOption =
         app.add_option("--display", display,
@@ -93,6 +96,14 @@ bool parseCommandLine(int argc, char** argv, CommandLine& out, int& exitCode) {
         return false;
     } catch (const CLI::ParseError& error) {
         std::fprintf(stderr, "shardfall: %s (shardfall --help lists the options)\n", error.what());
+        exitCode = 2;
+        return false;
+    }
+    // Told apart here rather than by CLI11, whose help would print "Excludes" beside both names.
+    if (window->count() != 0 && fullScreen->count() != 0) {
+        std::fputs("shardfall: --window and --fullscreen exclude each other (shardfall --help "
+                   "lists the options)\n",
+                   stderr);
         exitCode = 2;
         return false;
     }
