@@ -101,9 +101,10 @@ bool parseCommandLine(int argc, char** argv, CommandLine& out, int& exitCode) {
     }
     // Told apart here rather than by CLI11, whose help would print "Excludes" beside both names.
     if (window->count() != 0 && fullScreen->count() != 0) {
-        std::fputs("shardfall: --window and --fullscreen exclude each other (shardfall --help "
-                   "lists the options)\n",
-                   stderr);
+        std::fputs(
+            "shardfall: --window and --fullscreen exclude each other (shardfall --help "
+            "lists the options)\n",
+            stderr);
         exitCode = 2;
         return false;
     }
