@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "gfx/surface.h"
 #include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 
 namespace shardfall {
 namespace {

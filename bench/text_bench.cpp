@@ -5,8 +5,8 @@
 
 #include "gfx/draw_context.h"
 #include "gfx/scoped_draw.h"
-#include "gfx/surface.h"
 #include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 
 namespace shardfall {
 namespace {

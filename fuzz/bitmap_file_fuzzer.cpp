@@ -7,8 +7,8 @@
 #include <span>
 
 #include "formats/bitmap_file.h"
-#include "gfx/surface.h"
 #include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 #include "render/display.h"
 #include "scratch_folder.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "gfx/surface.h"
 #include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 #include "render/display.h"
 #include "support/bitmap_bytes.h"
 #include "support/temp_folder.h"

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "gfx/surface.h"
 #include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 
 namespace shardfall {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "gfx/surface.h"
 #include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 #include "png_writer.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION

@@ -1,7 +1,7 @@
 #include "session.h"
 
-#include "gfx/surface.h"
 #include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 
 namespace shardfall {
 

@@ -17,8 +17,8 @@
 
 #include "gfx/draw_context.h"
 #include "gfx/scoped_draw.h"
-#include "gfx/surface.h"
 #include "gfx/software/software_surface.h"
+#include "gfx/surface.h"
 #include "render/tile_sheet.h"
 
 using namespace shardfall;
