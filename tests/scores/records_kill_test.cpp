@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -96,8 +95,6 @@ TEST(RecordsKill, EveryKillLeavesAWholeTable) {
     // The kills did land inside saves, and the children did get saves through.
     EXPECT_GT(killedMidSave, 0);
     EXPECT_GT(lastCount, 0);
-    std::printf("%d kills, %d left a temporary file, %d saves completed\n", KILLS, killedMidSave,
-                lastCount);
 }
 
 TEST(RecordsKill, FullDiskLeavesTheOldFile) {
