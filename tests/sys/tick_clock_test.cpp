@@ -81,18 +81,12 @@ TEST(TickClock, StallGivesOneTickThenRestartsFromNow) {
     EXPECT_EQ(exact.nextDeadline(), 30ms);
     EXPECT_EQ(exact.restarts(), 1u);
 
-    // After the stall the rate is the same as before.
+    // After the stall the rate is the same as before, and wake-ups up to 2 ms late over an hour
+    // neither lose nor add a tick nor count as stalls.
     loop.now = afterStall;
-    EXPECT_EQ(loop.runUntil(afterStall + 1s + 5ms, 2ms), 100);
-}
-
-TEST(TickClock, LateWakeUpsNeitherLoseNorAddTicksOverAnHour) {
-    const Duration start = 123456789ns;
-    FakeLoop loop(start);
-    const int ticks = loop.runUntil(start + 3600s + 5ms, 2ms);
-    EXPECT_EQ(ticks, 360000);
-    EXPECT_EQ(loop.clock.restarts(), 0u);
-    EXPECT_EQ(loop.clock.nextDeadline(), start + 360001 * 10ms);
+    EXPECT_EQ(loop.runUntil(afterStall + 3600s + 5ms, 2ms), 360000);
+    EXPECT_EQ(loop.clock.restarts(), 1u);
+    EXPECT_EQ(loop.clock.nextDeadline(), afterStall + 360001 * 10ms);
 }
 
 }  // namespace
