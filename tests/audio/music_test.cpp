@@ -44,26 +44,12 @@ struct FakeSleeper {
     }
 };
 
-class MusicCycle : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        musicTrack = 2;
-        musicChangeRequested = 0;
-    }
-    void TearDown() override {
-        musicTrack = 0;
-        musicChangeRequested = 0;
-        seedRandom(1);
-    }
-
-    testing::RecordingAudioDevice device;
-};
-
 // A request, pending or made while the track plays, ends the wait at the next poll and restarts
 // the same track without a draw (two requests before a poll are one); without one the track
 // plays 2510 polls of 100 ms and the next is the generator's draw, also when a request comes
 // with the last sleep (that one restarts the next track at once).
-TEST_F(MusicCycle, RequestsRestartTheTrackAndTheTimeDrawsTheNext) {
+TEST(MusicCycle, RequestsRestartTheTrackAndTheTimeDrawsTheNext) {
+    testing::RecordingAudioDevice device;
     const struct {
         const char* what;
         bool pending;
@@ -104,6 +90,9 @@ TEST_F(MusicCycle, RequestsRestartTheTrackAndTheTimeDrawsTheNext) {
         EXPECT_EQ(runMusicCycle(device, next.fn()),
                   c.sleeps == MUSIC_POLLS_PER_TRACK && c.sleeper.requestDuringSleep != 0);
     }
+    musicTrack = 0;
+    musicChangeRequested = 0;
+    seedRandom(1);
 }
 
 // initMusic clears the request and draws the first track from the generator, each of the four.
