@@ -160,12 +160,8 @@ class DiskCapture {
                         std::chrono::steady_clock::now() + std::chrono::seconds(30));
     }
 
-    // The left channel for the given time from the first sound after the mark, as the 16-bit
-    // samples that the player hears: floating-point output beyond full scale is clipped. The
-    // time counts from that sound, not from the mark: the fast driver writes silence at over a
-    // hundred times real time, so a test thread that waits a moment for the processor between
-    // the mark and its sound would find seconds of silence in between. Waits at most a
-    // generous while, for slow sanitizer builds.
+    // The left channel for the given time from the first sound after the mark (the fast driver
+    // may write seconds of silence before it), as the 16-bit samples the player hears.
     std::vector<int16_t> captureFor(double seconds) {
         const auto wanted = static_cast<size_t>(seconds * frequency_);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
