@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -54,6 +53,7 @@ TEST(RecordsKill, EveryKillLeavesAWholeTable) {
     int killedMidSave = 0;
     int32_t lastCount = 0;
     for (int kill = 0; kill < KILLS; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -63,21 +63,20 @@ TEST(RecordsKill, EveryKillLeavesAWholeTable) {
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "kill " << kill;
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
 
         const std::vector<unsigned char> bytes = fileBytes(RECORDS_FILE_NAME);
-        ASSERT_EQ(bytes.size(), sizeof table.records) << "kill " << kill;
+        ASSERT_EQ(bytes.size(), sizeof table.records);
         ScoreRecord saved[TABLE_SLOTS];
         std::memcpy(saved, bytes.data(), bytes.size());
         // Places 2 to 10, the scratch slot and place 1's name are as the child found them ...
-        ASSERT_EQ(std::memcmp(&saved[1], &base[1], sizeof(ScoreRecord) * (TABLE_SLOTS - 1)), 0)
-            << "kill " << kill;
+        ASSERT_EQ(std::memcmp(&saved[1], &base[1], sizeof(ScoreRecord) * (TABLE_SLOTS - 1)), 0);
         ASSERT_EQ(std::memcmp(saved[0].name, base[0].name, sizeof base[0].name), 0);
         // ... and place 1 is one whole save, never older than the last one seen.
         const int32_t count = saved[0].lines;
-        ASSERT_EQ(saved[0].score, BASE_SCORE + count) << "kill " << kill;
-        ASSERT_EQ(saved[0].seconds, count) << "kill " << kill;
-        ASSERT_GE(count, lastCount) << "kill " << kill;
+        ASSERT_EQ(saved[0].score, BASE_SCORE + count);
+        ASSERT_EQ(saved[0].seconds, count);
+        ASSERT_GE(count, lastCount);
         lastCount = count;
 
         // A child killed inside a save may leave its temporary file; the next save takes that
@@ -89,15 +88,13 @@ TEST(RecordsKill, EveryKillLeavesAWholeTable) {
                 ++temporaries;
             }
         }
-        ASSERT_LE(temporaries, 1) << "kill " << kill;
+        ASSERT_LE(temporaries, 1);
         killedMidSave += temporaries;
         table.load();
     }
     // The kills did land inside saves, and the children did get saves through.
     EXPECT_GT(killedMidSave, 0);
     EXPECT_GT(lastCount, 0);
-    std::printf("%d kills, %d left a temporary file, %d saves completed\n", KILLS, killedMidSave,
-                lastCount);
 }
 
 TEST(RecordsKill, FullDiskLeavesTheOldFile) {

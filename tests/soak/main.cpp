@@ -97,25 +97,17 @@ class Soak {
     int run();
 
   private:
-    [[noreturn]] void violation(const std::string& why);
-    void check(bool holds, const std::string& why) {
+    // A broken rule ends the run, naming the frame; the same arguments replay it.
+    void check(bool holds, const char* why) {
         if (!holds) {
-            violation(why);
-        }
-    }
-    void check(bool holds, const char* format, long a = 0, long b = 0, long c = 0) {
-        if (!holds) {
-            char text[256];
-            std::snprintf(text, sizeof text, format, a, b, c);
-            violation(text);
+            std::fprintf(stderr, "soak: FAILED at frame %lld (--size %dx%d --seed %u): %s\n",
+                         frame_, options_.width, options_.height, options_.seed, why);
+            std::exit(1);
         }
     }
     void checkFrame();
-    void checkGame(const Game& game);
     void checkProgress(const GameProgress& before, const Game& game);
-    void checkNewGame(const Game& game);
     void checkRecordsFile(const HighScoreTable& table);
-    bool startGame();
     void playFrame(GameProgress& progress);
 
     Options options_;
@@ -128,59 +120,56 @@ class Soak {
     bool reached_[5] = {};
 };
 
-void Soak::violation(const std::string& why) {
+// The frame shown is whole and of the screen's size with the top row the background's; the state
+// is one the game can be in; the delay, debris, pending points, name, every cell of the well and
+// the falling piece are within their bounds.
+void Soak::checkFrame() {
+    const Display& display = headless_.display();
+    check(presenter_.width == display.screen.width && presenter_.height == display.screen.height,
+          "the frame shown is not the screen's size");
+    for (const Surface* s : {display.primary, display.backBuffer, display.background,
+                             display.tileSheet, display.fps, display.gameOver}) {
+        check(s != nullptr && !s->isLost(), "a surface is missing or still lost after the frame");
+    }
+    // The score panel, the well, the leaderboard, the banner and the FPS counter all keep below
+    // or beside the top row. Only flying debris may pass.
     const Game& game = headless_.game();
-    std::fprintf(stderr,
-                 "soak: FAILED at frame %lld (--size %dx%d --seed %u): %s\n"
-                 "  state %u, delay %d, paused %d, piece at %d,%d sunk %d, debris %d, score %d, "
-                 "pending %d, lines %d; the game's folder %s is kept\n",
-                 frame_, options_.width, options_.height, options_.seed, why.c_str(),
-                 static_cast<unsigned>(game.state), game.stateDelay, game.paused ? 1 : 0,
-                 game.pieceColumn, game.pieceRow, game.piece.yOffset, game.liveParticleCount,
-                 game.board->score, game.board->pendingScore, game.board->lines,
-                 std::filesystem::current_path().c_str());
-    std::exit(1);
-}
-
-// The state is one the game can be in; the delay, debris, pending points, name, every cell of
-// the well and the falling piece are within their bounds.
-void Soak::checkGame(const Game& game) {
+    const int panelGlyph = static_cast<int>(display.screen.cellSize * 1.2) / 2;
+    check(display.screen.width - 14 * panelGlyph < panelGlyph ||
+              (hasFlag(game.state, PLAYING) && game.liveParticleCount > 0) ||
+              presenter_.topLeft == backgroundTopLeft_,
+          "the frame's top-left pixel is not the background's");
     const uint32_t state = game.state;
     check(state == PLAYING || state == (PLAYING | SHAKE) ||
               state == (PLAYING | SHAKE | GAME_OVER) || state == SHOW_SCORES,
-          "state %ld is not one the game can be in", state);
-    check(game.stateDelay >= 0 && game.stateDelay <= 400, "state delay %ld outside 0..400",
-          game.stateDelay);
+          "a state the game cannot be in");
+    check(game.stateDelay >= 0 && game.stateDelay <= 400, "state delay outside 0..400");
     // At most four rows of ten blocks burst at one landing, two pieces of debris a block.
     check(game.liveParticleCount >= 0 && game.liveParticleCount <= 80 &&
               game.liveParticleCount % 20 == 0,
-          "%ld pieces of debris: not whole rows of a single landing", game.liveParticleCount);
+          "debris not of whole rows of a single landing");
     const Board& board = *game.board;
-    check(board.pendingScore >= 0 && board.pendingScore % 2 == 0,
-          "pending score %ld is negative or odd", board.pendingScore);
-    check(game.playerName.size() <= MAX_PLAYER_NAME, "player name of %ld characters",
-          static_cast<long>(game.playerName.size()));
+    check(board.pendingScore >= 0 && board.pendingScore % 2 == 0, "pending score negative/odd");
+    check(game.playerName.size() <= MAX_PLAYER_NAME, "player name too long");
     for (const char c : game.playerName) {
-        check(c == ' ' || (c >= 'A' && c <= 'Z'), "player name holds character %ld",
-              static_cast<unsigned char>(c));
+        check(c == ' ' || (c >= 'A' && c <= 'Z'), "player name holds another character");
     }
     // The falling piece lies inside the well and within one cell of its row.
     const Piece& piece = game.piece;
     check(piece.yOffset >= 0 && piece.yOffset < std::max(board.cellSize, 1),
-          "falling piece sunk %ld pixels into a %ld-pixel cell", piece.yOffset, board.cellSize);
+          "falling piece sunk a cell or more");
     for (int y = 0; y < piece.height; ++y) {
         for (int x = 0; x < piece.width; ++x) {
             const int column = game.pieceColumn + x;
             const int row = game.pieceRow + y;
             check(
                 !piece.blockAt(x, y) || (column >= 0 && column < board.width && row < board.height),
-                "falling piece has a block at column %ld, row %ld, outside", column, row);
+                "falling piece has a block outside the well");
         }
     }
     // Every cell: shrunk by at most two thirds of a cell (the well hint), free cells cleared,
     // blocks of one of the seven colours and in their rows but for the falling piece's.
-    check(board.cells.size() == static_cast<size_t>(board.width) * board.height,
-          "the well has %ld cells", static_cast<long>(board.cells.size()));
+    check(board.cells.size() == static_cast<size_t>(board.width) * board.height, "cell count");
     const int maxShrink = 2 * (board.cellSize / 3);
     for (int y = 0; y < board.height; ++y) {
         for (int x = 0; x < board.width; ++x) {
@@ -189,14 +178,12 @@ void Soak::checkGame(const Game& game) {
             const int py = y - game.pieceRow;
             const bool inPiece = px >= 0 && py >= 0 && px < piece.width && py < piece.height &&
                                  piece.blockAt(px, py);
-            check(cell.shrink >= 0 && cell.shrink <= maxShrink, "cell %ld,%ld shrunk by %ld", x, y,
-                  cell.shrink);
-            check(cell.solid != 0 || (cell.tile == EMPTY_CELL.tile && cell.yOffset == 0),
-                  "free cell %ld,%ld is not a cleared cell", x, y);
-            check(cell.solid == 0 || (cell.tile >= 0 && cell.tile <= 6),
-                  "block at %ld,%ld has colour %ld", x, y, cell.tile);
-            check(cell.solid == 0 || cell.yOffset == (inPiece ? piece.yOffset : 0),
-                  "block at %ld,%ld drawn %ld pixels below its row", x, y, cell.yOffset);
+            check(cell.shrink >= 0 && cell.shrink <= maxShrink &&
+                      (cell.solid != 0 || (cell.tile == EMPTY_CELL.tile && cell.yOffset == 0)) &&
+                      (cell.solid == 0 || (cell.tile >= 0 && cell.tile <= 6)) &&
+                      (cell.solid == 0 || cell.yOffset == (inPiece ? piece.yOffset : 0)),
+                  "a cell shrunk too far, a free cell not cleared, or a block off its row or "
+                  "of no colour");
         }
     }
 }
@@ -204,22 +191,9 @@ void Soak::checkGame(const Game& game) {
 // Score, lines and clock have not gone back since `before`.
 void Soak::checkProgress(const GameProgress& before, const Game& game) {
     const GameProgress now = progressOf(game);
-    check(now.score >= before.score, "score fell from %ld to %ld within a game", before.score,
-          now.score);
-    check(now.lines >= before.lines, "lines fell from %ld to %ld within a game", before.lines,
-          now.lines);
-    check(now.elapsedSeconds >= before.elapsedSeconds, "the playing clock went back within a game");
-}
-
-// Enter has just started a new game: an empty well and counters at zero.
-void Soak::checkNewGame(const Game& game) {
-    const Board& board = *game.board;
-    check(game.state == PLAYING, "Enter at the scores screen left state %ld", game.state);
-    check(board.score == 0 && board.lines == 0 && board.elapsedSeconds == 0.0,
-          "a new game starts at score %ld with %ld lines", board.score, board.lines);
-    for (const Cell& cell : board.cells) {
-        check(cell.solid == 0, "a new game starts with blocks in the well");
-    }
+    check(now.score >= before.score && now.lines >= before.lines &&
+              now.elapsedSeconds >= before.elapsedSeconds,
+          "score, lines or the clock went back within a game");
 }
 
 // records.dat is the table's 308 bytes, best score first; no temporary file is left beside it.
@@ -229,56 +203,16 @@ void Soak::checkRecordsFile(const HighScoreTable& table) {
                                  std::istreambuf_iterator<char>()};
     check(file.size() == sizeof table.records &&
               std::memcmp(file.data(), table.records, file.size()) == 0,
-          "records.dat (%ld bytes) differs from the table in memory",
-          static_cast<long>(file.size()));
+          "records.dat differs from the table in memory");
     for (int i = 0; i + 1 < TABLE_SLOTS; ++i) {
         check(static_cast<uint32_t>(table.records[i].score) >=
                   static_cast<uint32_t>(table.records[i + 1].score),
-              "records.dat has %ld above %ld", table.records[i].score, table.records[i + 1].score);
+              "records.dat is not sorted");
     }
     for (const auto& entry : std::filesystem::directory_iterator(".")) {
         const std::string name = entry.path().filename().string();
-        check(name == RECORDS_FILE_NAME || name == "dx000.bmp",
-              "a stray file beside records.dat: " + name);
+        check(name == RECORDS_FILE_NAME || name == "dx000.bmp", "a stray file beside records.dat");
     }
-}
-
-void Soak::checkFrame() {
-    const Display& display = headless_.display();
-    check(presenter_.width == display.screen.width && presenter_.height == display.screen.height,
-          "the frame shown is not the screen's size");
-    for (const Surface* s : {display.primary, display.backBuffer, display.background,
-                             display.tileSheet, display.fps, display.gameOver}) {
-        check(s != nullptr && !s->isLost(), "a surface is missing or still lost after the frame");
-    }
-    // The top row is left to the background: the score panel, the well, the leaderboard, the
-    // banner and the FPS counter all keep below or beside it. Only flying debris may pass.
-    const Game& game = headless_.game();
-    const int panelGlyph = static_cast<int>(display.screen.cellSize * 1.2) / 2;
-    check(display.screen.width - 14 * panelGlyph < panelGlyph ||
-              (hasFlag(game.state, PLAYING) && game.liveParticleCount > 0) ||
-              presenter_.topLeft == backgroundTopLeft_,
-          "the frame's top-left pixel is not the background's");
-    checkGame(game);
-}
-
-// As at program start: the table loads (and makes) records.dat before the seed, which the
-// soak's digests were made without the music start-up's draw.
-bool Soak::startGame() {
-    HeadlessGame::Options options;
-    options.width = options_.width;
-    options.height = options_.height;
-    options.seed = options_.seed;
-    options.musicStartUp = false;
-    std::string error;
-    if (!headless_.start(options, error)) {
-        std::fprintf(stderr, "soak: %s\n", error.c_str());
-        return false;
-    }
-    headless_.backend().primary()->setPresenter(&presenter_);
-    backgroundTopLeft_ = static_cast<SoftwareSurface*>(headless_.display().background)->pixel(0, 0);
-    player_.setScreen(&headless_.effects());
-    return true;
 }
 
 // One frame: the player's keys, checked as they land (Enter at the scores screen must have
@@ -290,7 +224,14 @@ void Soak::playFrame(GameProgress& progress) {
     const bool enters = static_cast<uint32_t>(finished.score) >
                         static_cast<uint32_t>(game.highScores.records[TABLE_PLACES - 1].score);
     if (player_.act(game)) {
-        checkNewGame(game);
+        // A new game: an empty well and counters at zero.
+        const Board& board = *game.board;
+        check(game.state == PLAYING && board.score == 0 && board.lines == 0 &&
+                  board.elapsedSeconds == 0.0,
+              "Enter at the scores screen did not start a game at zero");
+        for (const Cell& cell : board.cells) {
+            check(cell.solid == 0, "a new game starts with blocks in the well");
+        }
         checkRecordsFile(game.highScores);
         // The name typed stays with the game after Enter, so it is the one just recorded.
         bool held = false;
@@ -330,37 +271,31 @@ void Soak::playFrame(GameProgress& progress) {
     }
 }
 
+// As at program start: the table loads (and makes) records.dat before the seed, which the
+// soak's digests were made without the music start-up's draw.
 int Soak::run() {
-    if (!startGame()) {
+    HeadlessGame::Options options;
+    options.width = options_.width;
+    options.height = options_.height;
+    options.seed = options_.seed;
+    options.musicStartUp = false;
+    std::string error;
+    if (!headless_.start(options, error)) {
+        std::fprintf(stderr, "soak: %s\n", error.c_str());
         return 2;
     }
+    headless_.backend().primary()->setPresenter(&presenter_);
+    backgroundTopLeft_ = static_cast<SoftwareSurface*>(headless_.display().background)->pixel(0, 0);
+    player_.setScreen(&headless_.effects());
     checkRecordsFile(headless_.game().highScores);
     GameProgress progress = progressOf(headless_.game());
     for (frame_ = 0; frame_ < options_.frames; ++frame_) {
         playFrame(progress);
     }
     checkRecordsFile(headless_.game().highScores);
-    const int64_t* t = player_.tally;
-    const struct {
-        const char* what;
-        bool done;
-    } needed[] = {
-        {"PLAYING", reached_[0]},
-        {"PLAYING+SHAKE", reached_[1]},
-        {"the Game Over banner", reached_[2]},
-        {"the scores screen", reached_[3]},
-        {"a cleared row", reached_[4]},
-        {"a pause", t[PAUSES] > 0},
-        {"a scramble", t[SCRAMBLES] > 0},
-        {"a score bonus", t[BONUSES] > 0},
-        {"a typed letter", t[LETTERS] > 0},
-        {"a typed space", t[SPACES] > 0},
-        {"a backspace", t[BACKSPACES] > 0},
-        {"a new game by Enter", t[ENTERS] > 0},
-        {"a loss of the surfaces", t[SURFACE_LOSSES] > 0},
-    };
-    for (const auto& n : needed) {
-        check(!options_.requireEveryState || n.done, std::string("never reached ") + n.what);
+    for (int i = 0; i < 5 + DEEDS && options_.requireEveryState; ++i) {
+        // The states and a cleared row, then the player's deeds in the order of enum Deed.
+        check(i < 5 ? reached_[i] : player_.tally[i - 5] > 0, "a state or deed never reached");
     }
     const StateDigest digest = digestOf(headless_.game());
     std::printf("soak: %lld frames at %dx%d, seed %u: every check held; digest %016" PRIx64 "\n",

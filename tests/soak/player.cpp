@@ -61,14 +61,10 @@ void SoakPlayer::press(Game& game, uint32_t key, Deed deed) {
     }
 }
 
-void SoakPlayer::release(Game& game, uint32_t key) {
-    onKeyUp(game, key);
-}
-
 void SoakPlayer::releaseArrows(Game& game) {
-    release(game, KEY_LEFT);
-    release(game, KEY_RIGHT);
-    release(game, KEY_DOWN);
+    for (const uint32_t key : {KEY_LEFT, KEY_RIGHT, KEY_DOWN}) {
+        onKeyUp(game, key);
+    }
 }
 
 void SoakPlayer::startGame() {
@@ -141,14 +137,14 @@ void SoakPlayer::play(Game& game) {
     }
     if (steering_) {
         if (game.pieceColumn > planColumn_ && game.leftHeld == 0) {
-            release(game, KEY_RIGHT);
+            onKeyUp(game, KEY_RIGHT);
             press(game, KEY_LEFT);
         } else if (game.pieceColumn < planColumn_ && game.rightHeld == 0) {
-            release(game, KEY_LEFT);
+            onKeyUp(game, KEY_LEFT);
             press(game, KEY_RIGHT);
         } else if (game.pieceColumn == planColumn_) {
-            release(game, KEY_LEFT);
-            release(game, KEY_RIGHT);
+            onKeyUp(game, KEY_LEFT);
+            onKeyUp(game, KEY_RIGHT);
             if (dropWhenThere_) {
                 press(game, KEY_DOWN);
             }
@@ -202,7 +198,7 @@ bool SoakPlayer::enterName(Game& game) {
         return false;
     }
     press(game, KEY_ENTER, ENTERS);
-    release(game, KEY_ENTER);
+    onKeyUp(game, KEY_ENTER);
     startGame();
     return true;
 }
@@ -237,7 +233,7 @@ bool SoakPlayer::act(Game& game) {
     for (const auto& t : taps) {
         if ((t.key != KEY_ENTER || !hasFlag(game.state, SHOW_SCORES)) && chance(t.oneIn)) {
             press(game, t.key, t.deed);
-            release(game, t.key);
+            onKeyUp(game, t.key);
         }
     }
     return false;

@@ -45,7 +45,6 @@ class SoakPlayer {
     bool chance(int oneIn) { return random_() % static_cast<uint32_t>(oneIn) == 0; }
     int below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
     void press(Game& game, uint32_t key, Deed deed = DEEDS);
-    void release(Game& game, uint32_t key);
     void releaseArrows(Game& game);
     void startGame();
     void play(Game& game);
