@@ -95,18 +95,25 @@ TEST(MusicCycle, RequestsRestartTheTrackAndTheTimeDrawsTheNext) {
     seedRandom(1);
 }
 
-// initMusic clears the request and draws the first track from the generator, each of the four.
+// initMusic clears the request and draws the first track from the generator, and the end of a
+// track draws the next: each of the four, both times.
 TEST(InitMusic, ClearsTheRequestAndPicksEachOfTheFourTracks) {
     seedRandom(777);
+    testing::RecordingAudioDevice device;
     std::set<int> picked;
+    std::set<int> next;
     for (int i = 0; i < 100; ++i) {
         musicChangeRequested = 1;
         musicTrack = -1;
         initMusic();
         EXPECT_EQ(musicChangeRequested.load(), 0);
         picked.insert(musicTrack.load());
+        FakeSleeper sleeper;
+        runMusicCycle(device, sleeper.fn());
+        next.insert(musicTrack.load());
     }
     EXPECT_EQ(picked, (std::set<int>{0, 1, 2, 3}));
+    EXPECT_EQ(next, picked);
     musicTrack = 0;
     seedRandom(1);
 }
