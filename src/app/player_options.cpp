@@ -121,7 +121,9 @@ void takeControls(std::string_view table, const toml::node& value, Controls& con
     const bool keys = table == "keys";
     std::array<int, 256> owners;
     owners.fill(-1);
-    for (const auto& [line, name] : order) {
+    for (const auto& entry : order) {
+        const uint32_t line = entry.first;
+        const std::string_view name = entry.second;
         const auto command = std::find_if(COMMANDS.begin(), COMMANDS.end(),
                                           [name](const Command& c) { return c.name == name; });
         const size_t index = static_cast<size_t>(command - COMMANDS.begin());
