@@ -5,15 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_strings.h"
+
 namespace shardfall {
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 Bytes text(const std::string& s) {
     return Bytes(s.begin(), s.end());

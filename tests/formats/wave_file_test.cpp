@@ -6,15 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_strings.h"
+
 namespace shardfall {
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // A chunk: its tag, its stated length (the bytes' own unless given) and its bytes.
 Bytes chunk(const std::string& tag, const Bytes& bytes, int64_t stated = -1) {
