@@ -31,32 +31,8 @@ bool WindowEventDispatcher::dispatch(const SDL_Event& event) {
             }
             return true;
         case SDL_KEYDOWN:
-        case SDL_KEYUP: {
-            const SDL_Keysym& key = event.key.keysym;
-            const bool pressed = event.type == SDL_KEYDOWN && event.key.repeat == 0;
-            if (isSystemKey(key)) {
-                if (pressed && isFullScreenCommand(key) && hostKeys_.toggleFullScreen) {
-                    hostKeys_.toggleFullScreen();
-                }
-                return !(event.type == SDL_KEYDOWN && isCloseCommand(key));
-            }
-            if (key.sym == MUTE_KEY) {
-                if (pressed && hostKeys_.toggleMute) {
-                    hostKeys_.toggleMute();
-                }
-                return true;
-            }
-            const uint32_t code = virtualKeyFromSdl(key);
-            if (code == 0) {
-                return true;
-            }
-            if (event.type == SDL_KEYDOWN) {
-                input_.keyDown(code);
-            } else {
-                input_.keyUp(code);
-            }
-            return true;
-        }
+        case SDL_KEYUP:
+            return key(event.key);
         case SDL_CONTROLLERDEVICEADDED:
             SDL_GameControllerOpen(event.cdevice.which);
             return true;
@@ -64,11 +40,7 @@ bool WindowEventDispatcher::dispatch(const SDL_Event& event) {
             if (SDL_GameController* pad = SDL_GameControllerFromInstanceID(event.cdevice.which)) {
                 SDL_GameControllerClose(pad);
             }
-            stick(0, 0);
-            stick(1, 0);
-            for (size_t control = 0; control < GAMEPAD_CONTROL_COUNT; ++control) {
-                gamepad(static_cast<GamepadControl>(control), false);
-            }
+            releaseGamepad();
             return true;
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP:
@@ -86,6 +58,41 @@ bool WindowEventDispatcher::dispatch(const SDL_Event& event) {
         default:
             // Mouse movement and everything else mean nothing to the game.
             return true;
+    }
+}
+
+bool WindowEventDispatcher::key(const SDL_KeyboardEvent& event) {
+    const SDL_Keysym& key = event.keysym;
+    const bool pressed = event.type == SDL_KEYDOWN && event.repeat == 0;
+    if (isSystemKey(key)) {
+        if (pressed && isFullScreenCommand(key) && hostKeys_.toggleFullScreen) {
+            hostKeys_.toggleFullScreen();
+        }
+        return !(event.type == SDL_KEYDOWN && isCloseCommand(key));
+    }
+    if (key.sym == MUTE_KEY) {
+        if (pressed && hostKeys_.toggleMute) {
+            hostKeys_.toggleMute();
+        }
+        return true;
+    }
+    const uint32_t code = virtualKeyFromSdl(key);
+    if (code == 0) {
+        return true;
+    }
+    if (event.type == SDL_KEYDOWN) {
+        input_.keyDown(code);
+    } else {
+        input_.keyUp(code);
+    }
+    return true;
+}
+
+void WindowEventDispatcher::releaseGamepad() {
+    stick(0, 0);
+    stick(1, 0);
+    for (size_t control = 0; control < GAMEPAD_CONTROL_COUNT; ++control) {
+        gamepad(static_cast<GamepadControl>(control), false);
     }
 }
 

@@ -38,6 +38,10 @@ class WindowEventDispatcher {
     bool active() const { return input_.active(); }
 
   private:
+    // A key pressed or released: Alt+Enter, Alt+F4 and F9 for the window, the rest for the game.
+    bool key(const SDL_KeyboardEvent& event);
+    // Whatever the pulled-out controller held is let go.
+    void releaseGamepad();
     void gamepad(GamepadControl control, bool down);
     // The left stick's axis (0 across, 1 up and down) at this value: a press when it leaves
     // the dead zone, a release when it comes back, both when it crosses to the other side.
