@@ -173,14 +173,14 @@ e2e_pixels_differing() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
 # e2e_expect_screen still|moving NAME OF COMMAND...: screenshots NAME-1.png and NAME-2.png
 # of the screen (or of the window OF) before and after the command must differ or not.
 e2e_expect_screen() {
-    local want=$1 shot=$WORK_DIR/$2 of=$3 differing
+    local want=$1 name=$2 shot=$WORK_DIR/$2 of=$3 differing
     shift 3
     e2e_screenshot "$shot-1.png" "$of"
     "$@"
     e2e_screenshot "$shot-2.png" "$of"
     differing=$(e2e_pixels_differing "$shot-1.png" "$shot-2.png")
     [[ $want/$differing =~ ^(still/0|moving/[1-9][0-9]*)$ ]] ||
-        e2e_fail "$2: $differing pixels changed during '$*', the screen should be $want"
+        e2e_fail "$name: $differing pixels changed during '$*', the screen should be $want"
 }
 
 # A value from the game's stats lines, e.g. e2e_stat game.err ticks. Read as text whatever else
