@@ -98,9 +98,8 @@ installed=$(dpkg-query -L shardfall) || e2e_fail "dpkg knows no shardfall after 
 [ "$(command -v shardfall)" = /usr/games/shardfall ] ||
     e2e_fail "shardfall is not /usr/games/shardfall on the PATH"
 
-# A new player: a HOME of its own with the XDG defaults, and an empty folder to start in, which
-# must stay empty: the game reads its data from the install and keeps its table in the player's
-# data folder.
+# A new player: a HOME of its own with the XDG defaults, and an empty folder to start in that
+# stays empty: the game reads its data from the install, keeps its table in the data folder.
 home=$WORK_DIR/home empty=$WORK_DIR/empty
 mkdir -p "$home" "$empty"
 unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_STATE_HOME XDG_CACHE_HOME
