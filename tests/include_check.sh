@@ -1,17 +1,8 @@
 #!/bin/sh
-# Fails when a source file includes from a layer it must not reach. Each folder of src/ may
-# include itself and the folders listed for it below, nothing above:
-#   sys/                     itself only
-#   scores/, audio/          sys/
-#   game/                    scores/, audio/, sys/        (the model: it never draws)
-#   gfx/                     itself only (the drawing interface)
-#   gfx/software/            gfx/, sys/
-#   formats/                 gfx/'s plain types, sys/
-#   render/                  the model, gfx/, formats/, sys/: never gfx/software/ or a host
-#   replay/                  the model
-#   app/                     everything above, no host
-#   host/*/                  anything but another host (headless, sdl, win32)
-# and only host/sdl/ includes SDL, only host/win32/ and *_win32.cpp files a Windows header.
+# Fails when a source file includes from a layer it must not reach: each folder of src/ may
+# include the folders allowed_for lists (the model game/, scores/, audio/ and sys/ never draws;
+# render/ never reaches gfx/software/ or a host; a host never another host), and only host/sdl/
+# includes SDL, only host/win32/ and *_win32.cpp files a Windows header.
 # Usage: include_check.sh [SOURCE_DIR]
 root=${1:-$(dirname "$0")/..}
 cd "$root/src" || exit 2
@@ -29,9 +20,7 @@ allowed_for() {
         render) echo "render/|$model|gfx/[a-z_]+\.h|formats/" ;;
         replay) echo "replay/|$model" ;;
         app) echo "app/|render/|replay/|$model|gfx/|formats/" ;;
-        host/headless) echo 'host/headless/|app/|render/|replay/|game/|scores/|audio/|sys/|gfx/|formats/' ;;
-        host/sdl) echo 'host/sdl/|app/|render/|replay/|game/|scores/|audio/|sys/|gfx/|formats/' ;;
-        host/win32) echo 'host/win32/|app/|render/|replay/|game/|scores/|audio/|sys/|gfx/|formats/' ;;
+        host/headless | host/sdl | host/win32) echo "$1/|$(allowed_for app)" ;;
         *) echo "unknown" ;;
     esac
 }
@@ -53,17 +42,15 @@ for folder in $(find . -name '*.cpp' -o -name '*.h' | sed 's|^\./||; s|/[^/]*$||
     fi
 done
 
-sdl=$(grep -rHn '#[[:space:]]*include[[:space:]]*[<"]SDL' . | grep -Ev '^\./host/sdl/' || true)
-if [ -n "$sdl" ]; then
-    printf 'SDL included outside host/sdl/:\n%s\n' "$sdl"
-    status=1
-fi
-windows=$(grep -rHniE '#[[:space:]]*include[[:space:]]*<(windows|ddraw|mmsystem|wingdi|winuser|winbase|objbase)\.h>' . |
-    grep -Ev '^\./host/win32/|^\./[a-z_/]*_win32\.cpp:' || true)
-if [ -n "$windows" ]; then
-    printf 'Windows headers included outside host/win32/ and *_win32.cpp:\n%s\n' "$windows"
-    status=1
-fi
+# Lists the includes matching $1 (named $3) outside the files matching $2 (named $4), and fails.
+only_in() {
+    local found
+    found=$(grep -rHniE "#[[:space:]]*include[[:space:]]*$1" . | grep -Ev "$2")
+    [ -z "$found" ] || { printf '%s included outside %s:\n%s\n' "$3" "$4" "$found" && status=1; }
+}
+only_in '[<"]SDL' '^\./host/sdl/' SDL host/sdl/
+only_in '<(windows|ddraw|mmsystem|wingdi|winuser|winbase|objbase)\.h>' \
+    '^\./host/win32/|^\./[a-z_/]*_win32\.cpp:' 'Windows headers' 'host/win32/ and *_win32.cpp'
 
 [ $status -eq 0 ] && echo "include check: every layer includes only what lies below it"
 exit $status

@@ -1,17 +1,13 @@
 #!/usr/bin/env bash
-# The Debian package as a player gets it. Builds it (make package) unless one is given, checks
-# it with lintian, desktop-file-validate and appstreamcli, installs it with apt-get, asks the
-# installed game for its options, plays it for a few seconds on a virtual screen from an empty
-# folder with a fresh HOME, closes it as a window manager does, looks for the player's
-# high-score table in the XDG data folder, then purges the package and looks for anything of it
-# left behind.
+# The Debian package as a player gets it: built (make package) unless one is given, checked
+# with lintian, desktop-file-validate and appstreamcli, installed with apt-get, played from an
+# empty folder with a fresh HOME on a virtual screen and closed as a window manager does, its
+# high-score table looked for in the XDG data folder, then purged, leaving nothing behind.
 #
 #   tests/package/check.sh [shardfall_VERSION_ARCH.deb]
 #
-# As root (apt-get installs and purges the package shardfall; nothing else is removed).
-# PACKAGE_BUILD names the package's build folder (build-package, as make package makes it);
-# the run's files (extracted package, screenshots, the game's output) stay in
-# PACKAGE_BUILD/package-check for a look.
+# As root (apt-get installs and purges the package shardfall). PACKAGE_BUILD names the
+# package's build folder (build-package); the run's files stay in PACKAGE_BUILD/package-check.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source tests/e2e/e2e_lib.sh
@@ -25,9 +21,7 @@ export DEBIAN_FRONTEND=noninteractive
 purge_at_exit=0
 package_cleanup() {
     e2e_cleanup
-    if [ "$purge_at_exit" = 1 ]; then
-        apt-get purge -y -q shardfall >/dev/null
-    fi
+    [ "$purge_at_exit" = 0 ] || apt-get purge -y -q shardfall >/dev/null
 }
 trap package_cleanup EXIT
 
@@ -44,8 +38,7 @@ else
     deb=$PWD/$PACKAGE_BUILD/shardfall_${version}_$(dpkg --print-architecture).deb
 fi
 [ -f "$deb" ] || e2e_fail "no package $deb"
-rm -rf "$WORK_DIR"
-mkdir -p "$WORK_DIR"
+rm -rf "$WORK_DIR" && mkdir -p "$WORK_DIR"
 echo "$deb"
 dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
 
@@ -53,8 +46,7 @@ e2e_step "the package's fields"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] ||
     e2e_fail "the package is version $(dpkg-deb -f "$deb" Version), packaging/changelog $version"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || e2e_fail "the package is not in section games"
-# What the game needs beside itself: the libraries (found by dpkg-shlibdeps), the soundfont
-# the music plays through and the font of all text.
+# The libraries (found by dpkg-shlibdeps), the music's soundfont and the font of all text.
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libfreetype6 libfontconfig1 timgm6mb-soundfont \
     fonts-dejavu-core; do
@@ -62,10 +54,9 @@ for needed in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libfreetype6 libfontconfig1 timg
 done
 
 e2e_step "lintian"
-# No error and no warning. The tags the package keeps are in its own overrides file
-# (packaging/lintian-overrides, installed as /usr/share/lintian/overrides/shardfall), each with
-# the reason. (lintian 2.116 counts a tag it shows with --show-overrides as not overridden, so
-# they are not shown.)
+# No error and no warning; the tags the package keeps are in packaging/lintian-overrides, each
+# with the reason (not shown: lintian 2.116 counts a tag shown with --show-overrides as not
+# overridden).
 lintian --allow-root --display-info --fail-on error,warning "$deb" || e2e_fail "lintian complained"
 
 e2e_step "the package's files"
@@ -76,14 +67,13 @@ for file in usr/games/shardfall usr/games/shardfall-replay; do
     [ -x "$root/$file" ] || e2e_fail "no program /$file"
     [[ "$(file "$root/$file")" == *", stripped"* ]] || e2e_fail "/$file is not stripped"
 done
-[ -f "$data/dx000.bmp" ] || e2e_fail "no dx000.bmp in /usr/share/games/shardfall"
 [ "$(find "$data/Sounds" -name '*.wav' | wc -l)" -eq 5 ] || e2e_fail "not 5 sounds in $data/Sounds"
 [ "$(find "$data/music" -name '*.mid' | wc -l)" -eq 4 ] || e2e_fail "not 4 tunes in $data/music"
 for size in 16 32 48 64 128 256; do
     icon=$root/usr/share/icons/hicolor/${size}x${size}/apps/shardfall.png
     [[ "$(file "$icon")" == *"PNG image data, $size x $size,"* ]] || e2e_fail "no $size-pixel icon"
 done
-for file in usr/share/man/man6/shardfall.6.gz usr/share/man/man6/shardfall-replay.6.gz \
+for file in usr/share/games/shardfall/dx000.bmp usr/share/man/man6/shardfall.6.gz usr/share/man/man6/shardfall-replay.6.gz \
     usr/share/doc/shardfall/copyright usr/share/doc/shardfall/changelog.Debian.gz; do
     [ -f "$root/$file" ] || e2e_fail "no /$file"
 done
@@ -94,29 +84,23 @@ desktop-file-validate "$root/usr/share/applications/shardfall.desktop" ||
 metainfo=$(find "$root/usr/share/metainfo" -name '*.metainfo.xml')
 [ "$(wc -l <<<"$metainfo")" -eq 1 ] || e2e_fail "not one metainfo file: $metainfo"
 appstreamcli validate --no-net --pedantic "$metainfo" || e2e_fail "appstreamcli validate failed"
-# The same with what it names around it: the desktop entry it launches.
 appstreamcli validate-tree --no-net --pedantic "$root" || e2e_fail "appstreamcli validate-tree failed"
 grep -q "<release version=\"$upstream\"" "$metainfo" ||
     e2e_fail "the metainfo names no release $upstream, the changelog's newest"
 
 e2e_note "apt-get install"
-# A package of an earlier run is purged first: apt-get does not install the same version
-# again.
+# A package of an earlier run is purged first: apt-get does not install the same version again.
 installed_now() { [[ "$(dpkg-query -W -f='${Status}' shardfall 2>/dev/null)" == *"ok installed" ]]; }
-if installed_now; then
-    apt-get purge -y -q shardfall || e2e_fail "could not purge the shardfall installed before"
-fi
+! installed_now || apt-get purge -y -q shardfall || e2e_fail "could not purge the earlier shardfall"
 purge_at_exit=1
 apt-get install -y -q "$deb" || e2e_fail "apt-get install $deb failed"
 installed=$(dpkg-query -L shardfall) || e2e_fail "dpkg knows no shardfall after the install"
 [ "$(command -v shardfall)" = /usr/games/shardfall ] ||
     e2e_fail "shardfall is not /usr/games/shardfall on the PATH"
 
-# A new player: a HOME of its own with the XDG defaults, and an empty folder to start in, which
-# must stay empty: the game reads its data from the install and keeps its table in the player's
-# data folder.
-home=$WORK_DIR/home
-empty=$WORK_DIR/empty
+# A new player: a HOME of its own with the XDG defaults, and an empty folder to start in that
+# stays empty: the game reads its data from the install, keeps its table in the data folder.
+home=$WORK_DIR/home empty=$WORK_DIR/empty
 mkdir -p "$home" "$empty"
 unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_STATE_HOME XDG_CACHE_HOME
 as_player() { (cd "$empty" && HOME="$home" "$@"); }
@@ -148,30 +132,24 @@ e2e_wait_line "$WORK_DIR/game.err" "active=1"
 
 e2e_step "the installed background on the screen"
 # The 256 x 256 picture is stretched 5 times across and 4 times down; these places are clear of
-# the well and the texts. On a busy machine the first frames may take a while: looked at again
-# for up to ten seconds.
+# the well and the texts. On a busy machine the first frames may take a while.
 rgb() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:; }
 places=("64 150" "192 330" "1000 520" "1150 300")
-light=0
-for place in "${places[@]}"; do
-    read -r x y <<<"$place"
-    read -r r g b <<<"$(rgb /usr/share/games/shardfall/dx000.bmp $((x / 5)) $((y / 4)))"
-    light=$((light + r + g + b))
-done
-[ "$light" -gt 60 ] || e2e_fail "dx000.bmp is all but black at the places looked at"
-for _ in $(seq 20); do
-    sleep 0.5
+bmp=/usr/share/games/shardfall/dx000.bmp
+for p in "${places[@]}"; do echo "$(rgb $bmp $((${p% *} / 5)) $((${p#* } / 4)))"; done |
+    awk '{ light += $1 + $2 + $3 } END { exit !(light > 60) }' ||
+    e2e_fail "dx000.bmp is all but black at the places looked at"
+background_shown() {
     e2e_screenshot "$WORK_DIR/background.png"
     wrong=""
     for place in "${places[@]}"; do
         read -r x y <<<"$place"
-        want=$(rgb /usr/share/games/shardfall/dx000.bmp $((x / 5)) $((y / 4)))
-        got=$(rgb "$WORK_DIR/background.png" "$x" "$y")
+        want=$(rgb $bmp $((x / 5)) $((y / 4))) got=$(rgb "$WORK_DIR/background.png" "$x" "$y")
         [ "$got" = "$want" ] || wrong+=" ($x,$y) $got instead of $want;"
     done
-    [ -z "$wrong" ] && break
-done
-[ -z "$wrong" ] || e2e_fail "the screen does not show the installed dx000.bmp:$wrong"
+    [ -z "$wrong" ]
+}
+e2e_poll 10 background_shown || e2e_fail "the screen does not show the installed dx000.bmp:$wrong"
 
 e2e_step "play"
 e2e_play_and_check_well
@@ -179,13 +157,9 @@ xdotool key Up && sleep 0.5 && xdotool key Left && sleep 1
 
 e2e_step "close"
 window=$(e2e_wait_window 5) || exit 1
-"$WINDOW_CLOSE" "$window" || e2e_fail "could not send the close request"
-e2e_expect_exit 0
+e2e_close "$window"
 e2e_stop_x
-records=$home/.local/share/shardfall/records.dat
-[ -f "$records" ] || e2e_fail "no high-score table at $records: $(find "$home" "$empty")"
-size=$(stat -c %s "$records")
-[ "$size" -eq 308 ] || e2e_fail "$records holds $size bytes, not 308"
+e2e_expect_records "$home/.local/share/shardfall"
 [ -z "$(ls -A "$empty")" ] || e2e_fail "the game wrote into the folder it started in: $(ls -A "$empty")"
 
 e2e_note "apt-get purge"

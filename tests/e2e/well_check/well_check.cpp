@@ -1,13 +1,10 @@
 // well_check <screenshot.png> [minimum blocks]
 //
-// Looks at a screenshot of the whole screen while a game is in play and checks that the well
-// stands where the game puts it for that screen size: every white block of its frame pixel for
-// pixel, and the blocks that have come to rest in it, each recognised as a block of the tile
-// sheet in one of the eight colours. The positions are worked out here from the screen size
-// alone; the block pictures come from the game's own tile sheet painter.
-//
-// Prints what it found; exits 1 when a frame pixel differs or fewer blocks than the minimum
-// (default 1) rest in the well, 2 when the picture cannot be read.
+// Checks a screenshot of the whole screen during play: the well stands where the game puts it
+// for that screen size (positions worked out here from the size alone), every white block of
+// its frame pixel for pixel, and blocks of the game's own tile sheet rest on its grid. Exits 1
+// when a frame pixel differs or fewer blocks than the minimum (default 1) rest in the well, 2
+// when the picture cannot be read.
 #include <png.h>
 
 #include <cstdio>
@@ -32,8 +29,7 @@ constexpr const char* COLOUR_NAMES[8] = {"red",    "green", "blue",  "magenta",
                                          "yellow", "cyan",  "white", "white"};
 
 struct Picture {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<uint32_t> pixels;  // 0x00RRGGBB
 
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
@@ -60,9 +56,8 @@ bool readPng(const char* path, Picture& out) {
     return true;
 }
 
-// The tile sheet's block of the given colour and side, compared with the picture at (x, y).
-// Key-coloured sheet pixels are never drawn and so are not compared. Returns the number of
-// differing pixels, or -1 when the block would stick out of the picture.
+// The number of pixels in which the tile sheet's block of the given colour and side (without
+// its key-coloured, undrawn pixels) differs from the picture at (x, y); -1 outside the picture.
 int blockDifference(const Picture& picture, const SoftwareSurface& sheet, int cellSize, int tile,
                     int side, int x, int y) {
     if (x < 0 || y < 0 || x + side > picture.width || y + side > picture.height) {
@@ -85,41 +80,29 @@ int blockDifference(const Picture& picture, const SoftwareSurface& sheet, int ce
 // Where the well must be on a screenshot: 10 × 20 cells of a twenty-first of the screen height,
 // centred across the screen, its bottom half a cell above the bottom edge.
 struct WellPlace {
-    int cellSize;
-    int width;
-    int height;
-    int originX;
-    int originY;
+    int cellSize, width, height, originX, originY;
 };
 
 WellPlace wellOn(const Picture& picture) {
-    const int cellSize = picture.height / 21;
-    const int width = WELL_COLUMNS * cellSize;
-    const int height = WELL_ROWS * cellSize;
-    return {cellSize, width, height, (picture.width - width) / 2,
-            picture.height - cellSize / 2 - height};
+    const int cell = picture.height / 21, width = WELL_COLUMNS * cell, height = WELL_ROWS * cell;
+    return {cell, width, height, (picture.width - width) / 2, picture.height - cell / 2 - height};
 }
 
 // The frame: half-cell white blocks down both sides, none across the top, and a bottom row from
-// the outer edge of the left side to the outer edge of the right one. The bottom row is drawn
-// last and may cover the foot of the last side blocks, so those are not compared. Returns the
-// number of blocks that differ.
+// outer edge to outer edge, drawn last over the foot of the side blocks (not compared there).
+// Returns the number of blocks that differ.
 int checkFrame(const Picture& picture, const SoftwareSurface& sheet, const WellPlace& well) {
     const int half = well.cellSize / 2;
-    int frameBlocks = 0;
-    int badBlocks = 0;
+    int frameBlocks = 0, badBlocks = 0;
     long badPixels = 0;
     const auto checkFrameBlock = [&](int x, int y) {
         const int differing =
             blockDifference(picture, sheet, well.cellSize, WHITE_TILE, half, x, y);
         ++frameBlocks;
-        if (differing != 0) {
-            ++badBlocks;
-            badPixels += differing < 0 ? half * half : differing;
-            if (badBlocks <= 5) {
-                std::printf("frame block at (%d, %d): %d pixels differ\n", x, y, differing);
-            }
+        if (differing != 0 && ++badBlocks <= 5) {
+            std::printf("frame block at (%d, %d): %d pixels differ\n", x, y, differing);
         }
+        badPixels += differing < 0 ? half * half : differing;
     };
     for (int k = 0; k + half <= well.height; k += half) {
         checkFrameBlock(well.originX - half, well.originY + k);
@@ -144,11 +127,10 @@ int countGridBlocks(const Picture& picture, const SoftwareSurface& sheet, const 
             for (int tile = 0; tile < 8; ++tile) {
                 if (blockDifference(picture, sheet, cell, tile, cell, well.originX + column * cell,
                                     well.originY + row * cell) == 0) {
+                    char text[48];
+                    std::snprintf(text, sizeof text, " %d,%d:%s", column, row, COLOUR_NAMES[tile]);
+                    found += text;
                     ++blocks;
-                    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a chain
-                    // of operator+ on a temporary string at -O2 and above.
-                    found.append(" ").append(std::to_string(column)).append(",");
-                    found.append(std::to_string(row)).append(":").append(COLOUR_NAMES[tile]);
                     break;
                 }
             }
@@ -181,8 +163,7 @@ int main(int argc, char** argv) {
         PaintTileSheet(*dc, well.cellSize);
     }
     const int badBlocks = checkFrame(picture, sheet, well);
-    const int blocks = countGridBlocks(picture, sheet, well);
-    const bool ok = badBlocks == 0 && blocks >= minimumBlocks;
+    const bool ok = countGridBlocks(picture, sheet, well) >= minimumBlocks && badBlocks == 0;
     std::printf("%s\n", ok ? "well found" : "well NOT as expected");
     return ok ? 0 : 1;
 }
