@@ -68,7 +68,9 @@ e2e_poll() {
 e2e_start_x() {
     local numberFile="$WORK_DIR/display-number"
     : >"$numberFile"
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$numberFile" \
+    # -noreset: a desktop's X server never starts over between two programs, but Xvfb does when
+    # its last client leaves, and a game connecting meanwhile can find no display.
+    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$numberFile" \
         >"$WORK_DIR/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     e2e_poll 10 '[ -s "$numberFile" ] || ! kill -0 "$E2E_XVFB_PID" 2>/dev/null'
