@@ -155,18 +155,19 @@ e2e_hold() { xdotool keydown "$1" && sleep "$2" && xdotool keyup "$1"; }
 # Plays the first pieces: turns the first one, moves it left, drops it and the next ones fast,
 # then lets the current piece fall slowly; releasing S adds 100 points. Then the well check
 # must find the well's frame pixel for pixel and at least four blocks at rest in it, on the
-# whole screen or in the window whose id is given.
+# whole screen or in the window whose id is given (cut to the geometry WxH+X+Y when given).
 e2e_play_and_check_well() {
     xdotool key Up && e2e_hold Left 0.2 && e2e_hold Down 1.6 && xdotool key s && sleep 0.3
-    e2e_screenshot "$WORK_DIR/play.png" "${1:-}"
+    e2e_screenshot "$WORK_DIR/play.png" "${1:-}" "${2:-}"
     "$WELL_CHECK" "$WORK_DIR/play.png" 4 || e2e_fail "the well is not on the screen as the game draws it"
 }
 
-# A screenshot of the whole screen, or of the window whose id is given.
+# A screenshot of the whole screen, or of the window whose id is given, cut to the geometry
+# WxH+X+Y when given.
 e2e_screenshot() {
     local of=(-root)
     [ -n "${2:-}" ] && of=(-id "$2")
-    xwd "${of[@]}" -silent | convert xwd:- "$1" || e2e_fail "screenshot $1 failed"
+    xwd "${of[@]}" -silent | convert xwd:- ${3:+-crop "$3" +repage} "$1" || e2e_fail "screenshot $1 failed"
 }
 
 # Number of pixels in which two pictures differ.

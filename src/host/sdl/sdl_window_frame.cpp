@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "gfx/letterbox.h"
 #include "host/sdl/sdl_display_backend.h"
 
 namespace shardfall {
@@ -148,21 +149,12 @@ bool SdlDisplayBackend::showScaled(const LockedPixels& frame, SDL_Surface* surfa
         }
     }
     frameView_->pixels = const_cast<uint8_t*>(frame.bits);
-    SDL_Rect fit{0, 0, surface->w, surface->h};
-    if (static_cast<int64_t>(surface->w) * frame.height <=
-        static_cast<int64_t>(surface->h) * frame.width) {
-        fit.h = static_cast<int>(static_cast<int64_t>(frame.height) * surface->w / frame.width);
-        fit.y = (surface->h - fit.h) / 2;
-    } else {
-        fit.w = static_cast<int>(static_cast<int64_t>(frame.width) * surface->h / frame.height);
-        fit.x = (surface->w - fit.w) / 2;
-    }
-    // The bars: left and right of the frame, or above and below it.
-    const int w = surface->w;
-    const int h = surface->h;
-    const SDL_Rect bars[2] = {fit.x > 0 ? SDL_Rect{0, 0, fit.x, h} : SDL_Rect{0, 0, w, fit.y},
-                              fit.x > 0 ? SDL_Rect{fit.x + fit.w, 0, w - fit.x - fit.w, h}
-                                        : SDL_Rect{0, fit.y + fit.h, w, h - fit.y - fit.h}};
+    const Letterbox box = letterbox(frame.width, frame.height, surface->w, surface->h);
+    const auto sdlRect = [](const Rect& r) {
+        return SDL_Rect{r.left, r.top, r.width(), r.height()};
+    };
+    SDL_Rect fit = sdlRect(box.frame);
+    const SDL_Rect bars[2] = {sdlRect(box.bars[0]), sdlRect(box.bars[1])};
     SDL_FillRects(surface, bars, 2, 0);
     if (fit.w <= 0 || fit.h <= 0 || SDL_BlitScaled(frameView_, nullptr, surface, &fit) != 0) {
         return false;

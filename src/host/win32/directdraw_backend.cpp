@@ -20,6 +20,22 @@ bool isGamePixelFormat(const DDPIXELFORMAT& format) {
            format.dwBBitMask == 0x000000FF;
 }
 
+// False, with a line on stderr and the surface released, for a desktop the game cannot draw on.
+bool hasGamePixelFormat(IDirectDrawSurface7* surface) {
+    DDPIXELFORMAT format{};
+    format.dwSize = sizeof format;
+    if (surface->GetPixelFormat(&format) == DD_OK && isGamePixelFormat(format)) {
+        return true;
+    }
+    std::fprintf(stderr,
+                 "shardfall: the desktop has %lu bits per pixel (red mask %08lx); the game "
+                 "needs 32-bit colour\n",
+                 format.dwRGBBitCount, format.dwRBitMask);
+    std::fflush(stderr);
+    surface->Release();
+    return false;
+}
+
 }  // namespace
 
 SurfaceResult DirectDrawBackend::createDevice() {
@@ -33,19 +49,29 @@ SurfaceResult DirectDrawBackend::createDevice() {
 }
 
 SurfaceResult DirectDrawBackend::takeScreen() {
+    if (windowed_) {
+        RECT client{};
+        GetClientRect(window_, &client);
+        windowWidth_ = client.right;
+        windowHeight_ = client.bottom;
+        return resultOf(directDraw_->SetCooperativeLevel(window_, DDSCL_NORMAL));
+    }
     // The display mode stays as the desktop has it: the game draws at any resolution.
     return resultOf(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN));
 }
 
 int DirectDrawBackend::screenWidth() const {
-    return GetSystemMetrics(SM_CXSCREEN);
+    return windowed_ ? windowWidth_ : GetSystemMetrics(SM_CXSCREEN);
 }
 
 int DirectDrawBackend::screenHeight() const {
-    return GetSystemMetrics(SM_CYSCREEN);
+    return windowed_ ? windowHeight_ : GetSystemMetrics(SM_CYSCREEN);
 }
 
 SurfaceResult DirectDrawBackend::createPrimarySurface(std::unique_ptr<Surface>& out) {
+    if (windowed_) {
+        return createWindowedPrimary(out);
+    }
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
@@ -56,23 +82,62 @@ SurfaceResult DirectDrawBackend::createPrimarySurface(std::unique_ptr<Surface>& 
     if (FAILED(hr)) {
         return resultOf(hr);
     }
-    DDPIXELFORMAT format{};
-    format.dwSize = sizeof format;
-    if (surface->GetPixelFormat(&format) != DD_OK || !isGamePixelFormat(format)) {
-        std::fprintf(stderr,
-                     "shardfall: the desktop has %lu bits per pixel (red mask %08lx); the game "
-                     "needs 32-bit colour\n",
-                     format.dwRGBBitCount, format.dwRBitMask);
-        std::fflush(stderr);
-        surface->Release();
+    if (!hasGamePixelFormat(surface)) {
         return resultOf(DDERR_INVALIDPIXELFORMAT);
     }
     out = DirectDrawSurface::primary(surface, screenWidth(), screenHeight(), &flipStats_);
     return SURFACE_OK;
 }
 
-SurfaceResult DirectDrawBackend::createOffscreenSurface(int width, int height,
-                                                        std::unique_ptr<Surface>& out) {
+// The desktop's primary, clipped to the window, and two off-screen surfaces of the game's size
+// to compose into and to show from.
+SurfaceResult DirectDrawBackend::createWindowedPrimary(std::unique_ptr<Surface>& out) {
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    IDirectDrawSurface7* primary = nullptr;
+    HRESULT hr = directDraw_->CreateSurface(&desc, &primary, nullptr);
+    if (FAILED(hr)) {
+        return resultOf(hr);
+    }
+    if (!hasGamePixelFormat(primary)) {
+        return resultOf(DDERR_INVALIDPIXELFORMAT);
+    }
+    IDirectDrawClipper* clipper = nullptr;
+    hr = directDraw_->CreateClipper(0, &clipper, nullptr);
+    if (SUCCEEDED(hr)) {
+        hr = clipper->SetHWnd(0, window_);
+        if (SUCCEEDED(hr)) {
+            hr = primary->SetClipper(clipper);
+        }
+        // The primary holds its own reference.
+        clipper->Release();
+    }
+    if (FAILED(hr)) {
+        primary->Release();
+        return resultOf(hr);
+    }
+    presenter_ = std::make_unique<WindowPresenter>(window_, primary);
+    IDirectDrawSurface7* front = nullptr;
+    IDirectDrawSurface7* back = nullptr;
+    hr = createOffscreen(windowWidth_, windowHeight_, front);
+    if (SUCCEEDED(hr)) {
+        hr = createOffscreen(windowWidth_, windowHeight_, back);
+        if (FAILED(hr)) {
+            front->Release();
+        }
+    }
+    if (FAILED(hr)) {
+        presenter_.reset();
+        return resultOf(hr);
+    }
+    out = DirectDrawSurface::windowed(front, back, windowWidth_, windowHeight_, presenter_.get(),
+                                      &flipStats_);
+    return SURFACE_OK;
+}
+
+HRESULT DirectDrawBackend::createOffscreen(int width, int height, IDirectDrawSurface7*& out) {
     // No pixel format asked for: the surface takes the primary's.
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
@@ -80,8 +145,13 @@ SurfaceResult DirectDrawBackend::createOffscreenSurface(int width, int height,
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     desc.dwWidth = static_cast<DWORD>(width);
     desc.dwHeight = static_cast<DWORD>(height);
+    return directDraw_->CreateSurface(&desc, &out, nullptr);
+}
+
+SurfaceResult DirectDrawBackend::createOffscreenSurface(int width, int height,
+                                                        std::unique_ptr<Surface>& out) {
     IDirectDrawSurface7* surface = nullptr;
-    const HRESULT hr = directDraw_->CreateSurface(&desc, &surface, nullptr);
+    const HRESULT hr = createOffscreen(width, height, surface);
     if (FAILED(hr)) {
         return resultOf(hr);
     }
@@ -90,6 +160,7 @@ SurfaceResult DirectDrawBackend::createOffscreenSurface(int width, int height,
 }
 
 void DirectDrawBackend::releaseDevice() {
+    presenter_.reset();
     if (directDraw_ != nullptr) {
         directDraw_->Release();
         directDraw_ = nullptr;

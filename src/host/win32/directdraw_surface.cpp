@@ -1,5 +1,7 @@
 #include "host/win32/directdraw_surface.h"
 
+#include <utility>
+
 namespace shardfall {
 
 namespace {
@@ -128,7 +130,22 @@ std::unique_ptr<DirectDrawSurface> DirectDrawSurface::primary(IDirectDrawSurface
     return primary;
 }
 
+std::unique_ptr<DirectDrawSurface> DirectDrawSurface::windowed(IDirectDrawSurface7* front,
+                                                               IDirectDrawSurface7* back, int width,
+                                                               int height,
+                                                               WindowPresenter* presenter,
+                                                               FlipStats* stats) {
+    auto shown = std::make_unique<DirectDrawSurface>(front, width, height);
+    shown->flipStats_ = stats;
+    shown->presenter_ = presenter;
+    shown->backBuffer_ = std::make_unique<DirectDrawSurface>(back, width, height);
+    return shown;
+}
+
 DirectDrawSurface::~DirectDrawSurface() {
+    if (presenter_ != nullptr) {
+        presenter_->forgetFrame();
+    }
     // The back buffer's own reference goes first; the chain ends with the primary's.
     backBuffer_.reset();
     surface_->Release();
@@ -193,19 +210,30 @@ void DirectDrawSurface::releaseDC(DrawContext* /*dc*/) {
 }
 
 bool DirectDrawSurface::isLost() const {
-    return surface_->IsLost() != DD_OK;
+    return surface_->IsLost() != DD_OK || (presenter_ != nullptr && presenter_->isLost());
 }
 
 SurfaceResult DirectDrawSurface::restore() {
+    if (presenter_ != nullptr && presenter_->isLost()) {
+        presenter_->restore();
+    }
     return resultOf(surface_->Restore());
+}
+
+HRESULT DirectDrawSurface::show(uint32_t flags) {
+    if (presenter_ == nullptr) {
+        return surface_->Flip(nullptr, flags);
+    }
+    std::swap(surface_, backBuffer_->surface_);
+    return presenter_->present(surface_, width_, height_);
 }
 
 SurfaceResult DirectDrawSurface::flip(uint32_t flags) {
     if (flipStats_ == nullptr) {
-        return resultOf(surface_->Flip(nullptr, flags));
+        return resultOf(show(flags));
     }
     const FlipStats::Duration start = performanceCounterTime();
-    const HRESULT hr = surface_->Flip(nullptr, flags);
+    const HRESULT hr = show(flags);
     const FlipStats::Duration end = performanceCounterTime();
     if (FAILED(hr)) {
         ++flipStats_->leftOut;

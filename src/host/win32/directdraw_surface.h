@@ -13,6 +13,7 @@
 
 #include "gfx/draw_context.h"
 #include "gfx/surface.h"
+#include "host/win32/directdraw_window.h"
 #include "host/win32/win32_platform.h"
 
 namespace shardfall {
@@ -58,6 +59,13 @@ class DirectDrawSurface final : public Surface {
     // stats when given.
     static std::unique_ptr<DirectDrawSurface> primary(IDirectDrawSurface7* surface, int width,
                                                       int height, FlipStats* stats);
+    // The game's screen in a window: the shown frame and the one composed next are off-screen
+    // surfaces of the same size, and a flip swaps them as a flipping chain does, then shows the
+    // new front one in the window.
+    static std::unique_ptr<DirectDrawSurface> windowed(IDirectDrawSurface7* front,
+                                                       IDirectDrawSurface7* back, int width,
+                                                       int height, WindowPresenter* presenter,
+                                                       FlipStats* stats);
     ~DirectDrawSurface() override;
     DirectDrawSurface(const DirectDrawSurface&) = delete;
     DirectDrawSurface& operator=(const DirectDrawSurface&) = delete;
@@ -78,12 +86,15 @@ class DirectDrawSurface final : public Surface {
     SurfaceResult flip(uint32_t flags) override;
 
   private:
+    HRESULT show(uint32_t flags);
+
     IDirectDrawSurface7* surface_;
     int width_;
     int height_;
     GdiDrawContext dc_;
     std::unique_ptr<DirectDrawSurface> backBuffer_;
     FlipStats* flipStats_ = nullptr;
+    WindowPresenter* presenter_ = nullptr;
 };
 
 }  // namespace shardfall

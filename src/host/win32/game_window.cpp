@@ -1,5 +1,6 @@
-// The game's window: class "DX_Window", a pop-up titled "DirectDraw Application" that
-// DirectDraw stretches over the whole screen, and its message loop. The loop runs every
+// The game's window: class "DX_Window", titled "DirectDraw Application", a pop-up that
+// DirectDraw stretches over the whole screen or an ordinary resizable window of the player's
+// size, and its message loop. The loop runs every
 // message there is, then a tick when the 100 Hz schedule has one due, and otherwise sleeps
 // until the next deadline or the next message, on a high-resolution waitable timer where the
 // system has one.
@@ -8,6 +9,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/window_events.h"
 #include "host/win32/directdraw_backend.h"
@@ -24,6 +26,9 @@ constexpr const char* WINDOW_TITLE = "DirectDraw Application";
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 constexpr DWORD CREATE_WAITABLE_TIMER_HIGH_RESOLUTION = 0x00000002;
 #endif
+
+// The key that turns the sound off and on.
+constexpr WPARAM MUTE_KEY = VK_F9;
 
 // The show-window value the process was started with.
 int startupShowCommand() {
@@ -83,10 +88,57 @@ struct GameWindow::State {
     WindowInput idleInput{noGame};
     WindowInput* input = &idleInput;
     const std::function<void()>* windowGone = nullptr;
+    std::function<void()> toggleMute;
     bool destroyed = false;
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window's own messages, which the game does not see: the mute key, and a window's
+    // painting and cursor. False for the others.
+    bool windowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 };
+
+bool GameWindow::State::windowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const bool windowed = backend != nullptr && backend->windowed();
+    result = 0;
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            if (wParam != MUTE_KEY) {
+                return false;
+            }
+            // Once a press, not again while the key is held.
+            if (message == WM_KEYDOWN && (lParam & (1 << 30)) == 0 && toggleMute) {
+                toggleMute();
+            }
+            return true;
+        case WM_PAINT: {
+            if (!windowed) {
+                return false;
+            }
+            // Uncovered or resized: the last frame again, or black before the first one.
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            if (!backend->repaint()) {
+                FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            }
+            EndPaint(window, &paint);
+            return true;
+        }
+        case WM_ERASEBKGND:
+            // The frame or the black covers it all.
+            result = 1;
+            return windowed;
+        case WM_SETCURSOR:
+            // The borders and the title bar keep the system's pointers.
+            if (!windowed || LOWORD(lParam) == HTCLIENT) {
+                return false;
+            }
+            result = DefWindowProcA(window, message, wParam, lParam);
+            return true;
+        default:
+            return false;
+    }
+}
 
 LRESULT CALLBACK GameWindow::State::windowProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
@@ -110,13 +162,14 @@ LRESULT CALLBACK GameWindow::State::windowProc(HWND window, UINT message, WPARAM
         return 0;
     }
     LRESULT result = 0;
-    if (dispatchGameMessage(*state->input, message, wParam, result)) {
+    if (state->windowMessage(message, wParam, lParam, result) ||
+        dispatchGameMessage(*state->input, message, wParam, result)) {
         return result;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-GameWindow::GameWindow() : state_(std::make_unique<State>()) {
+GameWindow::GameWindow(const WindowChoice& choice) : state_(std::make_unique<State>()) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -129,13 +182,23 @@ GameWindow::GameWindow() : state_(std::make_unique<State>()) {
     windowClass.lpszClassName = WINDOW_CLASS;
     RegisterClassExA(&windowClass);
 
-    // Half the screen to begin with: taking the screen for DirectDraw makes it cover all of it.
-    state_->window = CreateWindowExA(
-        0, WINDOW_CLASS, WINDOW_TITLE, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN) / 2,
-        GetSystemMetrics(SM_CYSCREEN) / 2, nullptr, nullptr, instance, state_.get());
+    // Full screen, half the screen to begin with: taking the screen for DirectDraw makes it
+    // cover all of it. A window is as large as its client area needs.
+    DWORD style = WS_POPUP;
+    POINT at{0, 0};
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+    if (choice.window) {
+        style = WS_OVERLAPPEDWINDOW;
+        at = POINT{CW_USEDEFAULT, CW_USEDEFAULT};
+        area = RECT{0, 0, choice.width, choice.height};
+        AdjustWindowRectEx(&area, style, FALSE, 0);
+    }
+    state_->window =
+        CreateWindowExA(0, WINDOW_CLASS, WINDOW_TITLE, style, at.x, at.y, area.right - area.left,
+                        area.bottom - area.top, nullptr, nullptr, instance, state_.get());
+    state_->backend = std::make_unique<DirectDrawBackend>(state_->window, choice.window);
     ShowWindow(state_->window, startupShowCommand());
     UpdateWindow(state_->window);
-    state_->backend = std::make_unique<DirectDrawBackend>(state_->window);
 }
 
 GameWindow::~GameWindow() {
@@ -151,6 +214,10 @@ DisplayBackend& GameWindow::displayBackend() {
 
 const FlipStats& GameWindow::flipStats() const {
     return state_->backend->flipStats();
+}
+
+void GameWindow::onMuteKey(std::function<void()> toggleMute) {
+    state_->toggleMute = std::move(toggleMute);
 }
 
 int GameWindow::runMessageLoop(const WindowEvents& events, TickClock& clock,

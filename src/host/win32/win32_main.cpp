@@ -1,7 +1,8 @@
-// The game on Windows: a pop-up window that DirectDraw takes over for the whole screen, its
-// message loop, winmm's sound, and the game program of app/game_program, which builds the
-// game's global objects and runs it (see there for --record and SHARDFALL_STATS). A console
-// program, so that its messages reach whoever started it.
+// The game on Windows: a pop-up window that DirectDraw takes over for the whole screen, or a
+// window of the player's size (app/player_options), its message loop with the mute key (F9),
+// winmm's sound, and the game program of app/game_program, which builds the game's global
+// objects and runs it (see there for --record and SHARDFALL_STATS). A console program, so that
+// its messages reach whoever started it.
 #include <cstdio>
 #include <memory>
 
@@ -15,14 +16,17 @@ namespace {
 
 class WindowsHost final : public ProgramHost {
   public:
-    // The Windows game takes the primary display's whole screen for now; the sound plays at the
-    // player's levels.
+    // The window opens here, on the primary display; the sound plays at the player's levels.
     void applyOptions(const PlayerOptions& options) override {
         const PlayerOptions defaults;
-        if (options.window) {
-            std::fputs("shardfall: no window on Windows yet; the game takes the whole screen\n",
-                       stderr);
-        }
+        window_ = std::make_unique<GameWindow>(
+            WindowChoice{options.window, options.windowSize.width, options.windowSize.height});
+        window_->onMuteKey([this] {
+            levels_.muted = !levels_.muted;
+            if (audio_ != nullptr) {
+                setWinmmMuted(*audio_, levels_.muted);
+            }
+        });
         if (options.display != defaults.display) {
             std::fputs(
                 "shardfall: no choice of display on Windows yet; the game takes the "
@@ -35,12 +39,17 @@ class WindowsHost final : public ProgramHost {
         }
     }
 
-    DisplayBackend& displayBackend() override { return window_.displayBackend(); }
-    std::unique_ptr<AudioDevice> openAudio() override { return openWinmmAudioDevice(levels_); }
+    DisplayBackend& displayBackend() override { return window_->displayBackend(); }
+    // The device lives as long as the process, so the mute key may reach it at any time.
+    std::unique_ptr<AudioDevice> openAudio() override {
+        std::unique_ptr<AudioDevice> device = openWinmmAudioDevice(levels_);
+        audio_ = device.get();
+        return device;
+    }
 
     int runLoop(const WindowEvents& events, TickClock& clock,
                 const std::function<void()>& windowGone) override {
-        return window_.runMessageLoop(events, clock, windowGone);
+        return window_->runMessageLoop(events, clock, windowGone);
     }
 
     TickClock::Duration now() const override { return performanceCounterTime(); }
@@ -51,13 +60,14 @@ class WindowsHost final : public ProgramHost {
     RunStats::Duration processAge() const override { return processAgeNow(); }
 
     RunStats::Presentation presentation(const TickClock& clock) const override {
-        const FlipStats& flips = window_.flipStats();
+        const FlipStats& flips = window_->flipStats();
         return {flips.shown, flips.leftOut, flips.flipping, clock.restarts(), flips.firstShownAt};
     }
 
   private:
-    GameWindow window_;
+    std::unique_ptr<GameWindow> window_;
     WinmmSoundLevels levels_;
+    AudioDevice* audio_ = nullptr;
 };
 
 }  // namespace

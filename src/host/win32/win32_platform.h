@@ -1,6 +1,7 @@
 // The game's window system on Windows: one pop-up window that DirectDraw takes over for the
-// whole screen, its message loop on the 100 Hz schedule, winmm's sound and the clocks. This
-// header is all the program sees of it; <windows.h> stays inside host/win32.
+// whole screen, or a window of the player's size, its message loop on the 100 Hz schedule,
+// winmm's sound and the clocks. This header is all the program sees of it; <windows.h> stays
+// inside host/win32.
 #pragma once
 
 #include <chrono>
@@ -27,10 +28,17 @@ struct FlipStats {
     Duration firstShownAt{};
 };
 
+// The whole screen, or a resizable window whose client area starts at the given size.
+struct WindowChoice {
+    bool window = false;
+    int width = 1024;
+    int height = 768;
+};
+
 class GameWindow {
   public:
     // Registers the window class, creates the window and shows it.
-    GameWindow();
+    explicit GameWindow(const WindowChoice& choice);
     ~GameWindow();
     GameWindow(const GameWindow&) = delete;
     GameWindow& operator=(const GameWindow&) = delete;
@@ -38,6 +46,8 @@ class GameWindow {
     // DirectDraw on this window.
     DisplayBackend& displayBackend();
     const FlipStats& flipStats() const;
+    // What F9 does (the sound off and on); the game never sees that key.
+    void onMuteKey(std::function<void()> toggleMute);
 
     // The message loop: messages first, then a tick whenever the clock has one due (a frame
     // only while the window is active), waiting in between without spinning. windowGone runs
@@ -63,6 +73,10 @@ struct WinmmSoundLevels {
 // Without an output device for either it says so in one line on stderr; with none at all it
 // returns null.
 std::unique_ptr<AudioDevice> openWinmmAudioDevice(const WinmmSoundLevels& levels);
+// Turns the sound of a device made above off or on while the game runs: muting cuts off the
+// effect playing and the music's MIDI level; the music plays again from its next track where
+// the MIDI outputs take no level.
+void setWinmmMuted(AudioDevice& device, bool muted);
 
 // The performance counter as a monotonic time.
 TickClock::Duration performanceCounterTime();

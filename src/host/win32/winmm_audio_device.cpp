@@ -2,11 +2,13 @@
 // PlaySound, so that a landing reads no file; the music goes through MCI command strings on
 // the sequencer device, as the music thread opens, plays and closes it. The player's levels are
 // set once, as the device opens: the effects' samples are scaled as they are read, the music's
-// level goes to the MIDI outputs, and muted (or at 0) neither plays at all.
+// level goes to the MIDI outputs, and at 0 either stays silent. Muted (at the start or with F9),
+// neither plays until the sound is turned on again.
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -23,11 +25,40 @@ namespace shardfall {
 
 namespace {
 
+// Sets the music's level on every MIDI output and the mapper the sequencer plays through;
+// false when none takes it.
+bool setMidiVolume(int level) {
+    const auto side = static_cast<DWORD>(level * 0xFFFF / 100);
+    bool taken = false;
+    const UINT devices = midiOutGetNumDevs();
+    for (UINT id = 0; id < devices; ++id) {
+        taken |= midiOutSetVolume(reinterpret_cast<HMIDIOUT>(static_cast<uintptr_t>(id)),
+                                  side | side << 16) == MMSYSERR_NOERROR;
+    }
+    taken |= midiOutSetVolume(reinterpret_cast<HMIDIOUT>(static_cast<uintptr_t>(MIDI_MAPPER)),
+                              side | side << 16) == MMSYSERR_NOERROR;
+    return taken;
+}
+
 class WinmmAudioDevice final : public AudioDevice {
   public:
     WinmmAudioDevice(bool hasMidi, const WinmmSoundLevels& levels)
-        : hasMidi_(hasMidi && !levels.muted && levels.music > 0),
-          effectsLevel_(levels.muted ? 0 : levels.effects) {}
+        : hasMidi_(hasMidi && levels.music > 0),
+          musicLevel_(levels.music),
+          effectsLevel_(levels.effects),
+          muted_(levels.muted) {}
+
+    // Muted, the effect playing stops and the music's level drops to nothing at once; the
+    // tracks that follow do not start until the sound is on again.
+    void setMuted(bool muted) {
+        muted_.store(muted, std::memory_order_relaxed);
+        if (muted) {
+            PlaySoundA(nullptr, nullptr, 0);
+        }
+        if (hasMidi_) {
+            setMidiVolume(muted ? 0 : musicLevel_);
+        }
+    }
 
     void loadEffect(std::string_view path) override {
         std::ifstream file{std::string(path), std::ios::binary};
@@ -45,7 +76,7 @@ class WinmmAudioDevice final : public AudioDevice {
     }
 
     void playEffect(std::string_view path) override {
-        if (effectsLevel_ <= 0) {
+        if (effectsLevel_ <= 0 || muted()) {
             return;
         }
         // A new sound cuts off the one still playing. The bytes stay here for the life of the
@@ -68,7 +99,7 @@ class WinmmAudioDevice final : public AudioDevice {
     }
 
     bool openMusic(const std::string& path, const std::string& alias) override {
-        if (!hasMidi_) {
+        if (!hasMidi_ || muted()) {
             return false;
         }
         return command("open \"" + path + "\" type sequencer alias " + alias);
@@ -76,7 +107,7 @@ class WinmmAudioDevice final : public AudioDevice {
 
     bool playMusic(const std::string& alias) override {
         // Without "wait": the tune plays on while the music thread polls.
-        return hasMidi_ && command("play " + alias);
+        return hasMidi_ && !muted() && command("play " + alias);
     }
 
     void closeMusic(const std::string& alias) override {
@@ -89,27 +120,16 @@ class WinmmAudioDevice final : public AudioDevice {
     static bool command(const std::string& text) {
         return mciSendStringA(text.c_str(), nullptr, 0, nullptr) == 0;
     }
+    bool muted() const { return muted_.load(std::memory_order_relaxed); }
 
     const bool hasMidi_;  // and the music is to be heard
+    const int musicLevel_;
     const int effectsLevel_;
+    // Set on the main thread, read on the music thread too.
+    std::atomic<bool> muted_;
     // Filled before the game starts and only read afterwards.
     std::map<std::string, std::vector<uint8_t>, std::less<>> effects_;
 };
-
-// Sets the music's level on every MIDI output and the mapper the sequencer plays through;
-// false when none takes it.
-bool setMidiVolume(int level) {
-    const auto side = static_cast<DWORD>(level * 0xFFFF / 100);
-    bool taken = false;
-    const UINT devices = midiOutGetNumDevs();
-    for (UINT id = 0; id < devices; ++id) {
-        taken |= midiOutSetVolume(reinterpret_cast<HMIDIOUT>(static_cast<uintptr_t>(id)),
-                                  side | side << 16) == MMSYSERR_NOERROR;
-    }
-    taken |= midiOutSetVolume(reinterpret_cast<HMIDIOUT>(static_cast<uintptr_t>(MIDI_MAPPER)),
-                              side | side << 16) == MMSYSERR_NOERROR;
-    return taken;
-}
 
 }  // namespace
 
@@ -125,13 +145,16 @@ std::unique_ptr<AudioDevice> openWinmmAudioDevice(const WinmmSoundLevels& levels
     } else if (!hasWave) {
         std::fprintf(stderr, "shardfall: no wave output device, the effects stay silent\n");
     }
-    if (hasMidi && !levels.muted && levels.music > 0 && levels.music < 100 &&
-        !setMidiVolume(levels.music)) {
+    if (hasMidi && levels.music > 0 && levels.music < 100 && !setMidiVolume(levels.music)) {
         std::fprintf(stderr,
                      "shardfall: the MIDI output takes no volume; the music plays at full "
                      "volume\n");
     }
     return std::make_unique<WinmmAudioDevice>(hasMidi, levels);
+}
+
+void setWinmmMuted(AudioDevice& device, bool muted) {
+    static_cast<WinmmAudioDevice&>(device).setMuted(muted);
 }
 
 }  // namespace shardfall
