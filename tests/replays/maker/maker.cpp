@@ -71,8 +71,7 @@ class Maker {
             if (verb == "truncate") {
                 return in >> values[0] && (file.resize(static_cast<size_t>(values[0])), true);
             }
-            in >> values[0] >> values[1] >> values[2] >> std::ws;
-            std::getline(in, word);
+            std::getline(in >> values[0] >> values[1] >> values[2] >> std::ws, word);
             std::string name = unescape(word);
             name.resize(16);
             file.insert(file.end(), name.begin(), name.end());
@@ -95,9 +94,7 @@ class Maker {
         }
         if (verb == "type") {
             int gap = 0;
-            in >> gap;
-            in.get();
-            std::getline(in, word);
+            std::getline((in >> gap).ignore(1), word);  // the text after one space
             for (const char c : word) {
                 if (!tap(c == ' ' ? "SPACE" : std::string(1, c))) {
                     return false;
