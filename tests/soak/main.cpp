@@ -52,8 +52,7 @@ class SoakPlayer {
     // Presses and releases keys before the next frame. Returns true when it pressed Enter at
     // the scores screen, which starts a new game.
     bool act(Game& game) {
-        // The player's own pause, in any state: the banner and the scores screen count on under
-        // it.
+        // Its own pause, in any state: the banner and the scores screen count on under it.
         pauseLeft_ -= pauseLeft_ > 0 ? 1 : 0;
         if (game.paused && pauseLeft_ == 0) {
             press(game, KEY_PAUSE);
