@@ -5,30 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "replay/replay_file.h"
-#include "scratch_folder.h"
 
 using namespace shardfall;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Replay replay;
+    Replay again;
     std::string error;
     if (!decodeReplay(std::vector<uint8_t>(data, data + size), replay, error)) {
-        if (error.empty()) {
-            fuzzing::fail("a refused replay without a message");
-        }
+        fuzzing::check(!error.empty(), "a refused replay without a message");
         return 0;
     }
-    Replay again;
-    if (!decodeReplay(encodeReplay(replay), again, error)) {
-        fuzzing::fail(("a replay written out again is refused: " + error).c_str());
-    }
-    if (again.width != replay.width || again.height != replay.height || again.seed != replay.seed ||
-        again.records != replay.records || again.events != replay.events ||
-        again.endFrames != replay.endFrames ||
-        again.endDigest.has_value() != replay.endDigest.has_value() ||
-        (again.endDigest && again.endDigest->fields != replay.endDigest->fields)) {
-        fuzzing::fail("a replay written out again reads back as another game");
-    }
+    const bool readsBack = decodeReplay(encodeReplay(replay), again, error);
+    fuzzing::check(readsBack, "a replay written out again is refused: ", error);
+    fuzzing::check(again.width == replay.width && again.height == replay.height &&
+                       again.seed == replay.seed && again.records == replay.records &&
+                       again.events == replay.events && again.endFrames == replay.endFrames &&
+                       again.endDigest.has_value() == replay.endDigest.has_value() &&
+                       (!again.endDigest || again.endDigest->fields == replay.endDigest->fields),
+                   "a replay written out again reads back as another game");
     return 0;
 }

@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# Makes the golden replays in tests/replays again: the recordings played from the scripts here
-# (NAME.script, the screen, seed and records.dat in each), then their goldens
-# (state every 250 frames, frames chosen from the events reached, with the Linux build's frame
-# checksums), and prints what each one reaches. Given a Windows build folder too, the Windows
-# replay player then checks each new golden's state under Wine and adds its own checksums of the
-# same frames (the text differs between the systems). For a change of behaviour that is meant;
-# look at the coverage before committing.
-#
+# Makes the golden replays in tests/replays again, for a change of behaviour that is meant: the
+# recordings played from the scripts here (NAME.script), then their goldens (state every 250
+# frames, frames chosen from the events reached, the Linux build's frame checksums), printing
+# what each reaches; look at the coverage before committing. With a Windows build, its replay
+# player then checks each new golden under Wine and adds its own checksums of the same frames.
 #   tests/replays/maker/make-goldens.sh [BUILD_DIR [WINDOWS_BUILD_DIR]]
-#
 # GOLDENS="NAME ..." in the environment makes only those (e.g. GOLDENS=held-keys-800x600).
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -23,8 +19,7 @@ if [ -n "$windows" ]; then
 fi
 
 for script in "$root"/tests/replays/maker/*.script; do
-    name=${script##*/}
-    name=${name%.script}
+    name=$(basename "$script" .script)
     [ -z "${GOLDENS:-}" ] || [[ " $GOLDENS " == *" $name "* ]] || continue
     made=$("$build/tests/replays/maker/replay_maker" "$script" "$out/$name.sfr")
     echo "$made" | grep -v '^hash '

@@ -32,19 +32,149 @@ using namespace shardfall;
 
 namespace {
 
+// A record's name with \xNN for any byte.
+std::string unescape(const std::string& text) {
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool escape = text.compare(i, 2, "\\x") == 0 && i + 3 < text.size();
+        bytes +=
+            escape ? static_cast<char>(std::stoul(text.substr(i + 2, 2), nullptr, 16)) : text[i];
+        i += escape ? 3 : 0;
+    }
+    return bytes;
+}
+
 class Maker {
   public:
     // One command; false with a message on stderr when it makes no sense.
-    bool run(const std::string& command);
-    bool write(const char* path);
+    bool run(const std::string& command) {
+        std::istringstream in(command);
+        std::string verb, word;
+        in >> verb;
+        if (verb.empty()) {
+            return true;
+        }
+        if (verb == "screen" || verb == "seed") {
+            return static_cast<bool>(verb == "seed" ? in >> replay_.seed
+                                                    : in >> replay_.width >> replay_.height);
+        }
+        if (verb == "records") {
+            replay_.records.emplace();
+            return static_cast<bool>(in >> records_);
+        }
+        if (verb == "record" || verb == "truncate") {
+            if (records_ != "given") {
+                return fail("a record without \"records given\"");
+            }
+            int32_t values[3] = {};
+            std::vector<uint8_t>& file = *replay_.records;
+            if (verb == "truncate") {
+                return in >> values[0] && (file.resize(static_cast<size_t>(values[0])), true);
+            }
+            std::getline(in >> values[0] >> values[1] >> values[2] >> std::ws, word);
+            std::string name = unescape(word);
+            name.resize(16);
+            file.insert(file.end(), name.begin(), name.end());
+            const auto* bytes = reinterpret_cast<const uint8_t*>(values);  // little-endian, as read
+            file.insert(file.end(), bytes, bytes + sizeof values);
+            return !in.bad();
+        }
+        if (!started_ && !start()) {
+            return false;
+        }
+        if (verb == "frames") {
+            int n = 0;
+            return in >> n && n > 0 && (frames(n), true);
+        }
+        if (verb == "away" || verb == "back") {
+            replay_.events.push_back(
+                {verb == "back" ? ReplayEvent::ACTIVATE : ReplayEvent::DEACTIVATE, 0});
+            session_.focus(verb == "back");
+            return true;
+        }
+        if (verb == "type") {
+            int gap = 0;
+            std::getline((in >> gap).ignore(1), word);  // the text after one space
+            for (const char c : word) {
+                if (!tap(c == ' ' ? "SPACE" : std::string(1, c))) {
+                    return false;
+                }
+                frames(gap);
+            }
+            return true;
+        }
+        bool any = false;
+        for (; in >> word; any = true) {
+            const bool ok = verb == "hash"
+                                ? (hashes_.insert(session_.frames() + std::stoull(word)), true)
+                            : verb == "press"   ? key(ReplayEvent::PRESS, word)
+                            : verb == "release" ? key(ReplayEvent::RELEASE, word)
+                            : verb == "tap"     ? tap(word)
+                                                : fail("no command " + verb);
+            if (!ok) {
+                return false;
+            }
+        }
+        return any;
+    }
+
+    bool write(const char* path) {
+        replay_.endDigest = digestOf(session_.game());
+        const std::vector<uint8_t> bytes = encodeReplay(replay_);
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        std::printf("%s: %zu bytes, %" PRIu64 " frames\n", path, bytes.size(), session_.frames());
+        const char* separator = "hash ";
+        for (const uint64_t frame : hashes_) {
+            std::printf("%s%" PRIu64, separator, frame);
+            separator = ",";
+        }
+        std::fputs(hashes_.empty() ? "" : "\n", stdout);
+        return out.good();
+    }
 
   private:
     bool fail(const std::string& what) {
         std::fprintf(stderr, "replay_maker: %s\n", what.c_str());
         return false;
     }
-    bool start();
-    bool key(ReplayEvent::Kind kind, const std::string& name);
+
+    // The game starts with the first thing the player does.
+    bool start() {
+        started_ = true;
+        if (records_ != "given") {
+            replay_.records.reset();
+        }
+        std::string error;
+        if (!session_.start(replay_, error, records_ == "new")) {
+            return fail(error);
+        }
+        if (records_ == "new") {
+            replay_.records = readRecordsFile(RECORDS_FILE_NAME);
+        }
+        return true;
+    }
+
+    bool key(ReplayEvent::Kind kind, const std::string& name) {
+        static const std::map<std::string, uint32_t> named = {
+            {"LEFT", KEY_LEFT},   {"RIGHT", KEY_RIGHT},        {"UP", KEY_UP},
+            {"DOWN", KEY_DOWN},   {"PAUSE", KEY_PAUSE},        {"ENTER", KEY_ENTER},
+            {"SPACE", KEY_SPACE}, {"BACKSPACE", KEY_BACKSPACE}};
+        const auto found = named.find(name);
+        const bool letter = name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z';
+        if (found == named.end() && !letter) {
+            return fail("no key " + name);
+        }
+        const uint32_t code = letter ? static_cast<uint32_t>(name[0]) : found->second;
+        replay_.events.push_back({kind, code});
+        session_.key(kind == ReplayEvent::PRESS, code);
+        return true;
+    }
+    bool tap(const std::string& name) {
+        return key(ReplayEvent::PRESS, name) && key(ReplayEvent::RELEASE, name);
+    }
+
     void frames(int n) {
         for (int i = 0; i < n; ++i) {
             if (replay_.events.empty() || replay_.events.back().kind != ReplayEvent::FRAMES) {
@@ -61,150 +191,6 @@ class Maker {
     bool started_ = false;
     std::set<uint64_t> hashes_;
 };
-
-// A record's name with \xNN for any byte.
-std::string unescape(const std::string& text) {
-    std::string bytes;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const bool escape = text.compare(i, 2, "\\x") == 0 && i + 3 < text.size();
-        bytes +=
-            escape ? static_cast<char>(std::stoul(text.substr(i + 2, 2), nullptr, 16)) : text[i];
-        i += escape ? 3 : 0;
-    }
-    return bytes;
-}
-
-// The game starts with the first thing the player does.
-bool Maker::start() {
-    started_ = true;
-    if (records_ != "given") {
-        replay_.records.reset();
-    }
-    std::string error;
-    if (!session_.start(replay_, error, records_ == "new")) {
-        return fail(error);
-    }
-    if (records_ == "new") {
-        replay_.records = readRecordsFile(RECORDS_FILE_NAME);
-    }
-    return true;
-}
-
-bool Maker::key(ReplayEvent::Kind kind, const std::string& name) {
-    static const std::map<std::string, uint32_t> named = {
-        {"LEFT", KEY_LEFT},   {"RIGHT", KEY_RIGHT},        {"UP", KEY_UP},
-        {"DOWN", KEY_DOWN},   {"PAUSE", KEY_PAUSE},        {"ENTER", KEY_ENTER},
-        {"SPACE", KEY_SPACE}, {"BACKSPACE", KEY_BACKSPACE}};
-    const auto found = named.find(name);
-    const bool letter = name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z';
-    if (found == named.end() && !letter) {
-        return fail("no key " + name);
-    }
-    const uint32_t code = letter ? static_cast<uint32_t>(name[0]) : found->second;
-    replay_.events.push_back({kind, code});
-    session_.key(kind == ReplayEvent::PRESS, code);
-    return true;
-}
-
-bool Maker::run(const std::string& command) {
-    std::istringstream in(command);
-    std::string verb, word;
-    in >> verb;
-    if (verb.empty()) {
-        return true;
-    }
-    if (verb == "screen" || verb == "seed") {
-        return static_cast<bool>(verb == "seed" ? in >> replay_.seed
-                                                : in >> replay_.width >> replay_.height);
-    }
-    if (verb == "records") {
-        replay_.records.emplace();
-        return static_cast<bool>(in >> records_);
-    }
-    if (verb == "record" || verb == "truncate") {
-        if (records_ != "given") {
-            return fail("a record without \"records given\"");
-        }
-        int32_t values[3] = {};
-        std::vector<uint8_t>& file = *replay_.records;
-        if (verb == "truncate") {
-            return in >> values[0] && (file.resize(static_cast<size_t>(values[0])), true);
-        }
-        in >> values[0] >> values[1] >> values[2] >> std::ws;
-        std::getline(in, word);
-        std::string name = unescape(word);
-        name.resize(16);
-        file.insert(file.end(), name.begin(), name.end());
-        for (const int32_t value : values) {
-            for (int i = 0; i < 4; ++i) {
-                file.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
-            }
-        }
-        return !in.bad();
-    }
-    if (!started_ && !start()) {
-        return false;
-    }
-    if (verb == "frames") {
-        int n = 0;
-        return in >> n && n > 0 && (frames(n), true);
-    }
-    if (verb == "away" || verb == "back") {
-        replay_.events.push_back(
-            {verb == "back" ? ReplayEvent::ACTIVATE : ReplayEvent::DEACTIVATE, 0});
-        session_.focus(verb == "back");
-        return true;
-    }
-    if (verb == "type") {
-        int gap = 0;
-        in >> gap;
-        in.get();
-        std::getline(in, word);
-        for (const char c : word) {
-            const std::string name = c == ' ' ? "SPACE" : std::string(1, c);
-            if (!key(ReplayEvent::PRESS, name) || !key(ReplayEvent::RELEASE, name)) {
-                return false;
-            }
-            frames(gap);
-        }
-        return true;
-    }
-    bool any = false;
-    for (; in >> word; any = true) {
-        const bool ok =
-            verb == "hash"      ? (hashes_.insert(session_.frames() + std::stoull(word)), true)
-            : verb == "press"   ? key(ReplayEvent::PRESS, word)
-            : verb == "release" ? key(ReplayEvent::RELEASE, word)
-            : verb == "tap"     ? key(ReplayEvent::PRESS, word) && key(ReplayEvent::RELEASE, word)
-                                : fail("no command " + verb);
-        if (!ok) {
-            return false;
-        }
-    }
-    return any;
-}
-
-bool Maker::write(const char* path) {
-    replay_.endDigest = digestOf(session_.game());
-    const std::vector<uint8_t> bytes = encodeReplay(replay_);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    std::printf("%s: %zu bytes, %" PRIu64 " frames\n", path, bytes.size(), session_.frames());
-    std::string list;
-    for (const uint64_t f : hashes_) {
-        // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) about the sum of a literal
-        // and a temporary string.
-        if (!list.empty()) {
-            list += ',';
-        }
-        list += std::to_string(f);
-    }
-    if (!list.empty()) {
-        std::printf("hash %s\n", list.c_str());
-    }
-    return out.good();
-}
 
 }  // namespace
 
