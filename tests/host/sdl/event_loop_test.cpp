@@ -101,19 +101,10 @@ TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
     quiet.tick();
 }
 
-class EventLoop : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError(); }
-    void TearDown() override {
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-        SDL_QuitSubSystem(SDL_INIT_EVENTS);
-    }
-    static void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-};
-
 // Long overdue, a tick would come at once, but not before the queued events; then ticks come
 // one at a time until the third frame closes the window, as the system's close command would.
-TEST_F(EventLoop, WaitingEventsComeBeforeTheTicksWhichComeUntilQuit) {
+TEST(EventLoop, WaitingEventsComeBeforeTheTicksWhichComeUntilQuit) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
     Recorder recorder;
     int ticks = 0;
     recorder.events.onTick = [&] {
@@ -124,11 +115,14 @@ TEST_F(EventLoop, WaitingEventsComeBeforeTheTicksWhichComeUntilQuit) {
             SDL_PushEvent(&quit);
         }
     };
-    push(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
-    push(keyEvent(SDL_KEYDOWN, SDLK_PAUSE));
+    for (SDL_Event event :
+         {windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), keyEvent(SDL_KEYDOWN, SDLK_PAUSE)}) {
+        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+    }
     TickClock clock(monotonicNow() - std::chrono::seconds(1));
     EXPECT_EQ(runEventLoop(recorder.events, clock), 0);
     EXPECT_EQ(recorder.log, (std::vector<int>{2001, 19, 1000, 1000, 1000}));
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 }  // namespace
