@@ -103,51 +103,34 @@ class DiskCapture {
     bool mixesInFloat() const { return format_ == AUDIO_F32SYS; }
 
     // Marks the point in the stream after which the next sound is looked for.
-    void mark() { mark_ = bytesWritten(); }
+    void mark() { mark_ = fs::file_size("capture.raw"); }
 
     // The left channel, as the 16-bit samples the player hears, for the given time from the
     // first sound after the mark (the fast driver may write seconds of silence before it), or
-    // from the mark itself, silence and all.
+    // from the mark itself, silence and all. Read as the driver writes it.
     Samples capture(double seconds, bool fromSound = true) {
         const auto wanted = static_cast<size_t>(seconds * frequency_);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        std::vector<float> frame(static_cast<size_t>(channels_));
+        const auto frameBytes = static_cast<std::streamsize>(frame.size() * sizeof(float));
         Samples left;
-        size_t first = 0;
-        do {
-            left = readLeft(first + wanted, giveUp);
-            const auto sound = std::find_if(left.begin(), left.end(), [](int16_t s) { return s; });
-            first = fromSound ? static_cast<size_t>(sound - left.begin()) : 0;
-        } while (left.size() < first + wanted && std::chrono::steady_clock::now() < giveUp);
-        left.erase(left.begin(), left.begin() + static_cast<ptrdiff_t>(first));
-        left.resize(std::min(left.size(), wanted));
-        return left;
+        size_t silent = 0;  // samples before the first sound
+        while (left.size() < silent + wanted && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::ifstream in("capture.raw", std::ios::binary);
+            in.seekg(static_cast<std::streamoff>(mark_) +
+                     static_cast<std::streamoff>(left.size()) * frameBytes);
+            while (left.size() < silent + wanted &&
+                   in.read(reinterpret_cast<char*>(frame.data()), frameBytes)) {
+                left.push_back(static_cast<int16_t>(
+                    std::clamp(std::lround(frame[0] * 32768.0f), -32768L, 32767L)));
+                silent += fromSound && left.size() == silent + 1 && left.back() == 0;
+            }
+        }
+        return Samples(left.begin() + static_cast<ptrdiff_t>(silent), left.end());
     }
 
   private:
-    // The left channel of the given number of frames from the mark, once they are written.
-    Samples readLeft(size_t frames, std::chrono::steady_clock::time_point giveUp) {
-        std::vector<float> frame(static_cast<size_t>(channels_));
-        const auto frameBytes = static_cast<std::streamsize>(frame.size() * sizeof(float));
-        while (bytesWritten() < mark_ + frames * static_cast<uintmax_t>(frameBytes) &&
-               std::chrono::steady_clock::now() < giveUp) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        std::ifstream in("capture.raw", std::ios::binary);
-        in.seekg(static_cast<std::streamoff>(mark_));
-        Samples left;
-        while (left.size() < frames && in.read(reinterpret_cast<char*>(frame.data()), frameBytes)) {
-            left.push_back(static_cast<int16_t>(
-                std::clamp(std::lround(frame[0] * 32768.0f), -32768L, 32767L)));
-        }
-        return left;
-    }
-
-    static uintmax_t bytesWritten() {
-        std::error_code error;
-        const uintmax_t size = fs::file_size("capture.raw", error);
-        return error ? 0 : size;
-    }
-
     ScopedEnv driver_;
     ScopedEnv file_;
     ScopedEnv delay_;
@@ -161,10 +144,6 @@ class DiskCapture {
 #define ASSERT_CAPTURING(capture)                                                   \
     ASSERT_NE((capture).device(), nullptr) << "the disk audio driver did not open"; \
     ASSERT_TRUE((capture).mixesInFloat())
-
-#define ASSERT_SOUNDFONT()                                          \
-    ASSERT_TRUE(fs::exists("/usr/share/sounds/sf3/default-GM.sf3")) \
-        << "no General MIDI soundfont (scripts/install-deps installs timgm6mb-soundfont)"
 
 // The game's effects are read as the device opens and play from memory once their files have
 // gone; a missing one rings the default sound, a bell at 1318 Hz. A new effect cuts off the one
@@ -214,38 +193,6 @@ TEST(SdlAudioDevice, EffectsPlayFromMemoryCutOffTheLastAndPlayAtTheirVolumeUnles
     setAudioDevice(nullptr);
 }
 
-// No device without a driver; music that cannot play is named once with its reason; an alias
-// is taken while open and free again after a close.
-TEST(SdlAudioDevice, NoDriverNoDeviceAndMusicThatCannotPlayIsNamedOnce) {
-    ASSERT_SOUNDFONT();
-    TempFolder dir;
-    std::ofstream("notes.mid") << "C D E F G\n";
-    ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
-    EXPECT_EQ(openSdlAudioDevice(), nullptr);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    auto device = openSdlAudioDevice();
-    ASSERT_NE(device, nullptr);
-
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(device->openMusic("music/music9.mid", "snd"));
-    EXPECT_FALSE(device->playMusic("snd"));
-    device->closeMusic("snd");
-    EXPECT_FALSE(device->openMusic("notes.mid", "snd"));
-    EXPECT_FALSE(device->openMusic("notes.mid", "snd"));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "shardfall: cannot load music music/music9.mid: No such file or directory\n"
-              "shardfall: cannot play music notes.mid: not a Standard MIDI File: it does not "
-              "start with MThd\n");
-
-    ASSERT_TRUE(device->openMusic(TUNE, "snd"));
-    EXPECT_FALSE(device->openMusic(TUNE, "snd"));
-    device->closeMusic("snd");
-    EXPECT_FALSE(device->playMusic("snd"));
-    EXPECT_TRUE(device->openMusic(TUNE, "snd"));
-    EXPECT_TRUE(device->playMusic("snd"));
-    device->closeMusic("snd");
-}
-
 // A song as loud as a player's own may be: strings and piano, eight notes each at once, all at
 // full velocity.
 Score loudSong() {
@@ -270,21 +217,44 @@ Score loudSong() {
     return score;
 }
 
-// Music plays through the soundfont; even a loud song never clips, and the game's own tunes
-// keep their level.
-TEST(SdlAudioDevice, LoudMusicNeverClipsAndTheGamesOwnTunesKeepTheirLevel) {
-    ASSERT_SOUNDFONT();
+// No device without a driver. Music that cannot play is named once with its reason; an alias
+// is taken while open and free again after a close. Music plays through the soundfont; even a
+// loud song never clips, and the game's own tunes keep their level.
+TEST(SdlAudioDevice, MusicIsNamedOnceWhenItCannotPlayNeverClipsAndKeepsItsLevel) {
+    ASSERT_TRUE(fs::exists("/usr/share/sounds/sf3/default-GM.sf3"))
+        << "no General MIDI soundfont (scripts/install-deps installs timgm6mb-soundfont)";
     TempFolder dir;
+    {
+        ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+        EXPECT_EQ(openSdlAudioDevice(), nullptr);
+    }
+    std::ofstream("notes.mid") << "C D E F G\n";
     ASSERT_TRUE(writeMidiFile("loud.mid", loudSong()));
     ASSERT_TRUE(fs::exists(TUNE)) << "the assets are not built";
     DiskCapture capture(true);
     ASSERT_CAPTURING(capture);
-    const auto play = [&capture](const std::string& path, double seconds) {
-        EXPECT_TRUE(capture.device()->openMusic(path, "snd"));
+    AudioDevice& device = *capture.device();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(device.openMusic("music/music9.mid", "snd"));
+    EXPECT_FALSE(device.playMusic("snd"));
+    device.closeMusic("snd");
+    EXPECT_FALSE(device.openMusic("notes.mid", "snd"));
+    EXPECT_FALSE(device.openMusic("notes.mid", "snd"));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "shardfall: cannot load music music/music9.mid: No such file or directory\n"
+              "shardfall: cannot play music notes.mid: not a Standard MIDI File: it does not "
+              "start with MThd\n");
+    ASSERT_TRUE(device.openMusic(TUNE, "snd"));
+    EXPECT_FALSE(device.openMusic(TUNE, "snd"));
+    device.closeMusic("snd");
+    EXPECT_FALSE(device.playMusic("snd"));
+
+    const auto play = [&capture, &device](const std::string& path, double seconds) {
+        EXPECT_TRUE(device.openMusic(path, "snd"));
         capture.mark();
-        capture.device()->playMusic("snd");
+        EXPECT_TRUE(device.playMusic("snd"));
         auto left = capture.capture(seconds);
-        capture.device()->closeMusic("snd");
+        device.closeMusic("snd");
         return left;
     };
     const auto clipped = [](const Samples& left) {
