@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,13 +36,11 @@ struct FakeSleeper {
     int requestIn = 0;
     int sleeps = 0;
     milliseconds slept{0};
-    MusicSleeper fn() {
-        return [this](milliseconds interval) {
-            slept += interval;
-            if (++sleeps == requestIn) {
-                musicChangeRequested = 1;
-            }
-        };
+    void operator()(milliseconds interval) {
+        slept += interval;
+        if (++sleeps == requestIn) {
+            musicChangeRequested = 1;
+        }
     }
 };
 
@@ -73,7 +72,7 @@ TEST(MusicCycle, RequestsRestartTheTrackAndTheTimeDrawsTheNext) {
         const int drawn = randomBelow(4);
         seedRandom(12345);
         FakeSleeper sleeper{c.requestIn};
-        EXPECT_EQ(runMusicCycle(device, sleeper.fn()), c.restarted);
+        EXPECT_EQ(runMusicCycle(device, std::ref(sleeper)), c.restarted);
         EXPECT_EQ(sleeper.sleeps, c.sleeps);
         EXPECT_EQ(sleeper.slept, c.sleeps * MUSIC_POLL_INTERVAL);
         EXPECT_EQ(device.calls, cycle);
@@ -84,7 +83,7 @@ TEST(MusicCycle, RequestsRestartTheTrackAndTheTimeDrawsTheNext) {
         }
         // The last sleep's request is still pending and is seen at once by the next cycle.
         FakeSleeper next;
-        EXPECT_EQ(runMusicCycle(device, next.fn()), c.requestIn == MUSIC_POLLS_PER_TRACK);
+        EXPECT_EQ(runMusicCycle(device, std::ref(next)), c.requestIn == MUSIC_POLLS_PER_TRACK);
     }
     musicTrack = 0;
     musicChangeRequested = 0;
@@ -105,7 +104,7 @@ TEST(InitMusic, ClearsTheRequestAndPicksEachOfTheFourTracks) {
         EXPECT_EQ(musicChangeRequested.load(), 0);
         picked.insert(musicTrack.load());
         FakeSleeper sleeper;
-        runMusicCycle(device, sleeper.fn());
+        runMusicCycle(device, std::ref(sleeper));
         next.insert(musicTrack.load());
     }
     EXPECT_EQ(picked, (std::set<int>{0, 1, 2, 3}));

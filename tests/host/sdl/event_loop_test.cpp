@@ -53,8 +53,6 @@ TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
                                      {[&recorder] { recorder.log.push_back(3000); },
                                       [&recorder] { recorder.log.push_back(3001); }});
     ASSERT_FALSE(dispatcher.active());
-    SDL_Event motion{};
-    motion.type = SDL_MOUSEMOTION;
     const std::vector<SDL_Event> events = {
         keyEvent(SDL_KEYDOWN, SDLK_LEFT),
         keyEvent(SDL_KEYDOWN, SDLK_LEFT, KMOD_NONE, 1),
@@ -70,7 +68,7 @@ TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
         keyEvent(SDL_KEYDOWN, SDLK_F9),
         keyEvent(SDL_KEYDOWN, SDLK_F9, KMOD_NONE, 1),
         keyEvent(SDL_KEYUP, SDLK_F9),
-        motion,
+        SDL_Event{.type = SDL_MOUSEMOTION},
         windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED),
         keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER),
         keyEvent(SDL_KEYUP, SDLK_s, KMOD_LSHIFT),
@@ -90,9 +88,7 @@ TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
                                               2000, 2001, 1000}));
     EXPECT_FALSE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_RALT)));
     EXPECT_FALSE(dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_CLOSE)));
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    EXPECT_FALSE(dispatcher.dispatch(quit));
+    EXPECT_FALSE(dispatcher.dispatch(SDL_Event{.type = SDL_QUIT}));
 
     WindowEvents none;
     WindowEventDispatcher quiet(none);
@@ -110,8 +106,7 @@ TEST(EventLoop, WaitingEventsComeBeforeTheTicksWhichComeUntilQuit) {
     recorder.events.onTick = [&] {
         recorder.log.push_back(1000);
         if (++ticks == 3) {
-            SDL_Event quit{};
-            quit.type = SDL_QUIT;
+            SDL_Event quit{.type = SDL_QUIT};
             SDL_PushEvent(&quit);
         }
     };
