@@ -60,7 +60,8 @@ struct Level {
     double rms = 0;
     size_t soundingFrames = 0;  // from the first to the last non-zero sample
     size_t signChanges = 0;
-    // The pitch of a tone without partials above its own rate of sign changes.
+    // Pitch as half the sign changes a second: exact for a sine, and for a tone whose overtones
+    // are too weak to add sign changes of their own.
     double pitch(int frequency) const {
         return static_cast<double>(signChanges * static_cast<size_t>(frequency)) / 2.0 /
                static_cast<double>(soundingFrames);
