@@ -24,14 +24,12 @@ struct Recorder {
     };
 };
 
-SDL_Event keyEvent(Uint32 type, SDL_Keycode sym, SDL_Scancode scancode, Uint16 mod = KMOD_NONE,
-                   Uint8 repeat = 0) {
+SDL_Event keyEvent(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
     SDL_Event event{};
     event.type = type;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.key.repeat = repeat;
     event.key.keysym.sym = sym;
-    event.key.keysym.scancode = scancode;
     event.key.keysym.mod = mod;
     return event;
 }
@@ -55,26 +53,25 @@ TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
                                      {[&recorder] { recorder.log.push_back(3000); },
                                       [&recorder] { recorder.log.push_back(3001); }});
     ASSERT_FALSE(dispatcher.active());
-    SDL_Event motion{};
-    motion.type = SDL_MOUSEMOTION;
     const std::vector<SDL_Event> events = {
-        keyEvent(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT),
-        keyEvent(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT, KMOD_NONE, 1),
-        keyEvent(SDL_KEYUP, SDLK_LEFT, SDL_SCANCODE_LEFT),
-        keyEvent(SDL_KEYDOWN, SDLK_F2, SDL_SCANCODE_F2),
-        keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT),
-        keyEvent(SDL_KEYUP, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT),
-        keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT | KMOD_LCTRL),
-        keyEvent(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT),
-        keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, KMOD_RALT, 1),
-        keyEvent(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT),
-        keyEvent(SDL_KEYDOWN, SDLK_F9, SDL_SCANCODE_F9),
-        keyEvent(SDL_KEYDOWN, SDLK_F9, SDL_SCANCODE_F9, KMOD_NONE, 1),
-        keyEvent(SDL_KEYUP, SDLK_F9, SDL_SCANCODE_F9),
-        motion,
+        keyEvent(SDL_KEYDOWN, SDLK_LEFT),
+        keyEvent(SDL_KEYDOWN, SDLK_LEFT, KMOD_NONE, 1),
+        keyEvent(SDL_KEYUP, SDLK_LEFT),
+        keyEvent(SDL_KEYDOWN, SDLK_F2),
+        keyEvent(SDL_KEYDOWN, SDLK_a, KMOD_RALT | KMOD_NUM),
+        keyEvent(SDL_KEYUP, SDLK_F4, KMOD_LALT),
+        keyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_LALT | KMOD_RCTRL),
+        keyEvent(SDL_KEYDOWN, SDLK_a, KMOD_LALT | KMOD_LCTRL),
+        keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT),
+        keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER, KMOD_RALT, 1),
+        keyEvent(SDL_KEYUP, SDLK_RETURN, KMOD_LALT),
+        keyEvent(SDL_KEYDOWN, SDLK_F9),
+        keyEvent(SDL_KEYDOWN, SDLK_F9, KMOD_NONE, 1),
+        keyEvent(SDL_KEYUP, SDLK_F9),
+        SDL_Event{.type = SDL_MOUSEMOTION},
         windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED),
-        keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER),
-        keyEvent(SDL_KEYUP, SDLK_s, SDL_SCANCODE_S, KMOD_LSHIFT),
+        keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER),
+        keyEvent(SDL_KEYUP, SDLK_s, KMOD_LSHIFT),
     };
     dispatcher.tick();
     for (const SDL_Event& event : events) {
@@ -89,47 +86,38 @@ TEST(WindowEventDispatcher, KeysFocusTicksAndTheWaysToClose) {
     dispatcher.tick();
     EXPECT_EQ(recorder.log, (std::vector<int>{37, 37, -37, 65, 3000, 3001, 2001, 13, -83, 1000,
                                               2000, 2001, 1000}));
-    EXPECT_FALSE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_RALT)));
+    EXPECT_FALSE(dispatcher.dispatch(keyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_RALT)));
     EXPECT_FALSE(dispatcher.dispatch(windowEvent(SDL_WINDOWEVENT_CLOSE)));
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    EXPECT_FALSE(dispatcher.dispatch(quit));
+    EXPECT_FALSE(dispatcher.dispatch(SDL_Event{.type = SDL_QUIT}));
 
     WindowEvents none;
     WindowEventDispatcher quiet(none);
     EXPECT_TRUE(quiet.dispatch(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED)));
-    EXPECT_TRUE(quiet.dispatch(keyEvent(SDL_KEYDOWN, SDLK_UP, SDL_SCANCODE_UP)));
+    EXPECT_TRUE(quiet.dispatch(keyEvent(SDL_KEYDOWN, SDLK_UP)));
     quiet.tick();
 }
 
-class EventLoop : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError(); }
-    void TearDown() override {
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-        SDL_QuitSubSystem(SDL_INIT_EVENTS);
-    }
-    static void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-};
-
 // Long overdue, a tick would come at once, but not before the queued events; then ticks come
 // one at a time until the third frame closes the window, as the system's close command would.
-TEST_F(EventLoop, WaitingEventsComeBeforeTheTicksWhichComeUntilQuit) {
+TEST(EventLoop, WaitingEventsComeBeforeTheTicksWhichComeUntilQuit) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
     Recorder recorder;
     int ticks = 0;
     recorder.events.onTick = [&] {
         recorder.log.push_back(1000);
         if (++ticks == 3) {
-            SDL_Event quit{};
-            quit.type = SDL_QUIT;
+            SDL_Event quit{.type = SDL_QUIT};
             SDL_PushEvent(&quit);
         }
     };
-    push(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
-    push(keyEvent(SDL_KEYDOWN, SDLK_PAUSE, SDL_SCANCODE_PAUSE));
+    for (SDL_Event event :
+         {windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), keyEvent(SDL_KEYDOWN, SDLK_PAUSE)}) {
+        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+    }
     TickClock clock(monotonicNow() - std::chrono::seconds(1));
     EXPECT_EQ(runEventLoop(recorder.events, clock), 0);
     EXPECT_EQ(recorder.log, (std::vector<int>{2001, 19, 1000, 1000, 1000}));
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 }  // namespace

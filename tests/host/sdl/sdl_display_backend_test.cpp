@@ -15,26 +15,17 @@
 namespace shardfall {
 namespace {
 
-// The window without a screen: SDL's dummy video driver, whatever the environment says.
-class SdlDisplayBackendTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
-    }
-    void TearDown() override { SDL_ResetHints(); }
-
-    // The game's window, found the way the window system knows it: by its title.
-    static SDL_Window* gameWindow() {
-        for (Uint32 id = 1; id < 1000; ++id) {
-            SDL_Window* window = SDL_GetWindowFromID(id);
-            if (window != nullptr &&
-                std::strcmp(SDL_GetWindowTitle(window), "DirectDraw Application") == 0) {
-                return window;
-            }
+// The game's window, found the way the window system knows it: by its title.
+SDL_Window* gameWindow() {
+    for (Uint32 id = 1; id < 1000; ++id) {
+        SDL_Window* window = SDL_GetWindowFromID(id);
+        if (window != nullptr &&
+            std::strcmp(SDL_GetWindowTitle(window), "DirectDraw Application") == 0) {
+            return window;
         }
-        return nullptr;
     }
-};
+    return nullptr;
+}
 
 // What is on the screen now, as 0x00RRGGBB words, whichever way it got there.
 std::vector<uint32_t> shownPixels(SDL_Window* window, int w, int h) {
@@ -96,9 +87,11 @@ TEST(CopyFrameInto, ConvertsToTheSurfaceFormatAndCopiesWhatFits) {
 // either path: after the first, a present copies only the tiles that changed, and after frames
 // left out the whole frame again. Either way the window shows each frame that was shown exactly,
 // colours and all. A present longer than n budgets leaves out the next n flips, at most four, as
-// busy flips would be; the one after them is shown again. Nothing is shown once the window is
-// closed.
-TEST_F(SdlDisplayBackendTest, WindowShowsEachFrameExactlyWhenOnlyChangesAreCopied) {
+// busy flips would be; the one after them is shown again. The window hides, a message without
+// a screen goes to stderr unchanged, and nothing is shown once the window is closed. All on SDL's
+// dummy video driver, whatever the environment says.
+TEST(SdlDisplayBackend, WindowShowsEachFrameExactlyAndAMessageGoesToStderr) {
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
     using namespace std::chrono_literals;
     using Path = SdlDisplayBackend::PresentPath;
     for (const auto& [budget, path, shownFrames] :
@@ -141,27 +134,21 @@ TEST_F(SdlDisplayBackendTest, WindowShowsEachFrameExactlyWhenOnlyChangesAreCopie
         EXPECT_NE(backend.presentStats().firstShownAt.count(), 0);
         EXPECT_EQ(backend.presentStats().shown, shownFrames);
         EXPECT_EQ(backend.presentStats().leftOut, 7u - shownFrames);
+        backend.hideWindow();
+        EXPECT_EQ(SDL_GetWindowFlags(gameWindow()) & SDL_WINDOW_SHOWN, 0u);
+        testing::internal::CaptureStderr();
+        backend.showMessageBox("Программа прервана\nОшибка в DirectDrawCreate",
+                               "DirectDraw Application");
+        backend.showMessageBox("887601c2", nullptr);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "DirectDraw Application: Программа прервана\nОшибка в DirectDrawCreate\n"
+                  "Error: 887601c2\n");
         backend.destroyWindow();
         EXPECT_EQ(primary->flip(FLIP_NOVSYNC_DONOTWAIT), SURFACE_OK);
         EXPECT_EQ(backend.presentStats().shown + backend.presentStats().leftOut, 7u);
         primary.reset();
     }
-}
-
-TEST_F(SdlDisplayBackendTest, MessageWithoutAScreenGoesToStderrUnchanged) {
-    SdlDisplayBackend backend;
-    ASSERT_EQ(backend.createDevice(), SURFACE_OK) << SDL_GetError();
-    backend.hideWindow();
-    EXPECT_EQ(SDL_GetWindowFlags(gameWindow()) & SDL_WINDOW_SHOWN, 0u);
-
-    testing::internal::CaptureStderr();
-    backend.showMessageBox("Программа прервана\nОшибка в DirectDrawCreate",
-                           "DirectDraw Application");
-    backend.showMessageBox("887601c2", nullptr);
-    const std::string written = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(written,
-              "DirectDraw Application: Программа прервана\nОшибка в DirectDrawCreate\n"
-              "Error: 887601c2\n");
+    SDL_ResetHints();
 }
 
 }  // namespace
