@@ -133,7 +133,8 @@ TEST(Surface, CopiesBeyondTheWaitingRoomGiveTheSamePixels) {
 // Copies of thousands of rectangles of one source, every fourth unkeyed: more than its index
 // first holds, long rows from every starting column, and large ones past what it packs at all,
 // which are copied at once instead. Then all of them again after the source changes, keyed with
-// another colour. Each copy leaves the pixels just around it alone.
+// another colour, so that the stripes of black are long runs of colour. Each copy leaves the
+// pixels just around it alone.
 TEST(Surface, CopiesOfManyRectanglesFromOneSource) {
     SoftwareSurface src(150, 48);
     std::vector<Rect> rects;
@@ -156,7 +157,7 @@ TEST(Surface, CopiesOfManyRectanglesFromOneSource) {
         encodeCoordinates(src);
         for (int y = 0; y < 48; ++y) {
             for (int x = 0; x < 150; ++x) {
-                if ((x * x + 3 * y + key) % 7 < 3 || (y % 2 == 1 && x > 60 && x < 130)) {
+                if (y % 2 == 1 ? x > 60 && x < 130 : (x * x + 3 * y + key) % 7 < 3) {
                     src.setPixel(x, y, key);
                 }
             }
