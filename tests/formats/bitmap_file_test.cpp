@@ -184,9 +184,7 @@ TEST(BitmapFile, DecodesWhatToolsWriteAndExplainsWhatItRefuses) {
         EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
         const bool refused = c.message.find("corner") == std::string::npos && !c.message.empty();
         EXPECT_EQ(result, refused ? 0 : 1) << messages;
-        if (refused) {
-            EXPECT_NE(messages.find("dx000.bmp"), std::string::npos);
-        }
+        EXPECT_EQ(messages.find("dx000.bmp") != std::string::npos, !c.message.empty());
         if (result == 0) {
             continue;
         }
@@ -217,9 +215,7 @@ TEST(BitmapFile, WhateverIsAcceptedStaysInsideTheFile) {
         for (size_t at = 0; at < 70; ++at) {
             for (int value : {0x00, 0x01, 0x03, 0x18, 0x28, 0x7C, 0x80, 0xFF}) {
                 auto file = good;
-                if (at < file.size()) {
-                    file[at] = static_cast<uint8_t>(value);
-                }
+                file.at(at) = static_cast<uint8_t>(value);
                 for (size_t size : {file.size(), file.size() - 1, size_t{60}}) {
                     std::string why;
                     const auto picture = readBitmapFile(std::span(file).first(size), &why);
