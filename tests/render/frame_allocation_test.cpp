@@ -19,8 +19,7 @@ namespace {
 TEST(FrameAllocation, NoFrameAllocates) {
     const struct {
         const char* name;
-        int width, height;
-        int bursts;  // 0: debris from clearing four rows
+        int width, height, bursts;  // no bursts: the debris of clearing four rows
     } cases[] = {
         {"four rows cleared at 1024x768", 1024, 768, 0},
         {"four rows cleared at 1920x1080", 1920, 1080, 0},
