@@ -40,6 +40,7 @@ struct Format {
     // to its 2^bits entries, or only those, counted in the header.
     bool fullTable = true;
     uint32_t gap = 0;  // bytes between the table and the pixels, the offset pointing past them
+    bool lastPadded = true;  // false: the file ends with the last row's pixels
 };
 constexpr std::array<uint32_t, 4> ARGB{0xFF0000, 0xFF00, 0xFF, 0xFF000000};
 constexpr std::array<uint32_t, 4> RGB565{0xF800, 0x7E0, 0x1F, 0};
@@ -109,6 +110,7 @@ Bytes makeBitmap(int width, int height, const Format& f,
             }
         }
     }
+    bytes.resize(bytes.size() - (f.lastPadded ? 0 : stride - (width * f.bits + 7) / 8));
     return bytes;
 }
 
@@ -155,6 +157,9 @@ TEST(BitmapFile, DecodesWhatToolsWriteAndExplainsWhatItRefuses) {
         {"offset inside the header", 40, 30, 8, {}, {{10, 30}}, ""},
         {"offset beyond the file", 40, 30, 8, {}, {{10, 1 << 20}}, ""},
         {"pixels behind a gap", 40, 30, 8, {.gap = 100}, {}, ""},
+        {"last row without its padding", 41, 30, 8, {.lastPadded = false}, {}, ""},
+        {"masks behind, offset 0", 40, 30, 8, {.bits = 16, .masks = RGB565}, {{10, 0}}, ""},
+        {"16384 wide", 16384, 1, 8, {}, {}, "bottom-left corner of 256 x 1"},
         {"run-length", 64, 48, 40, {.bits = 8}, {{30, 1}}, "run-length compressed"},
         {"run-length, 4 bits", 64, 48, 8, {.bits = 4}, {{30, 2}}, "run-length compressed"},
         {"a PNG", 64, 48, 8, {}, {{0, 0x474E5089}}, "not a Windows bitmap"},
