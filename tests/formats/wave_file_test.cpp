@@ -12,13 +12,10 @@ namespace shardfall {
 namespace {
 
 // A chunk: its tag, its stated length (the bytes' own unless given) and its bytes.
-Bytes chunk(const std::string& tag, const Bytes& bytes, int64_t stated = -1) {
-    const auto length =
-        static_cast<uint32_t>(stated < 0 ? static_cast<int64_t>(bytes.size()) : stated);
+Bytes chunk(const std::string& tag, const Bytes& bytes, size_t stated = 0) {
+    const size_t n = stated != 0 ? stated : bytes.size();
     return Bytes(tag.begin(), tag.end()) +
-           Bytes{static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
-                 static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)} +
-           bytes;
+           Bytes{static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), 0, 0} + bytes;
 }
 
 Bytes format(uint8_t encoding, uint8_t bits) {

@@ -17,18 +17,15 @@ namespace {
 // stack), and that frame must find room as well as the ones after. Then paused, under the Game
 // Over banner and at the scores screen, each after a few frames to settle in.
 TEST(FrameAllocation, NoFrameAllocates) {
-    struct Case {
+    const struct {
         const char* name;
-        int width;
-        int height;
-        int bursts;  // 0: debris from clearing four rows
-    };
-    const Case cases[] = {
+        int width, height, bursts;  // no bursts: the debris of clearing four rows
+    } cases[] = {
         {"four rows cleared at 1024x768", 1024, 768, 0},
         {"four rows cleared at 1920x1080", 1920, 1080, 0},
         {"800 debris at 1920x1080", 1920, 1080, MAX_PARTICLES},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         HeadlessGame headless;
         HeadlessGame::Options options;
@@ -36,12 +33,14 @@ TEST(FrameAllocation, NoFrameAllocates) {
         options.height = c.height;
         std::string error;
         ASSERT_TRUE(headless.start(options, error)) << error;
+        const auto ticks = [&](int count) {
+            for (int i = 0; i < count; ++i) {
+                headless.tick();
+            }
+        };
         Game& game = headless.game();
 
-        // A few frames of the empty well; then four rows fill up and clear.
-        for (int i = 0; i < 5; ++i) {
-            headless.tick();
-        }
+        ticks(5);  // the empty well; then four rows fill up and clear
         Board& board = *game.board;
         for (int y = 16; y < 20; ++y) {
             for (int x = 0; x < board.width; ++x) {
@@ -58,12 +57,8 @@ TEST(FrameAllocation, NoFrameAllocates) {
         ASSERT_GT(game.liveParticleCount, 0);
 
         const auto anyDebris = [&] {
-            for (int i = 0; i < game.liveParticleCount; ++i) {
-                if (game.particles[i].size >= 1.0) {
-                    return true;
-                }
-            }
-            return false;
+            return std::any_of(game.particles, game.particles + game.liveParticleCount,
+                               [](const Particle& p) { return p.size >= 1.0; });
         };
         testing::AllocationCounter counter;
         int frames = 0;
@@ -75,13 +70,9 @@ TEST(FrameAllocation, NoFrameAllocates) {
 
         // Long enough for the FPS text to be written at least twice.
         const auto countFrames = [&](int count) {
-            for (int i = 0; i < 5; ++i) {
-                headless.tick();
-            }
+            ticks(5);
             testing::AllocationCounter settled;
-            for (int i = 0; i < count; ++i) {
-                headless.tick();
-            }
+            ticks(count);
             return settled.count();
         };
         game.paused = true;
