@@ -44,9 +44,10 @@ struct ScopedEnv {
 };
 
 // A 440 Hz sine at half of full scale as a 16-bit mono WAV file.
-void writeTone(const std::string& path, double seconds) {
-    Samples samples(static_cast<size_t>(seconds * 22050));
-    for (size_t i = 0; i < samples.size(); ++i) {
+// A 440 Hz tone at half the full level, after the given silence.
+void writeTone(const std::string& path, double seconds, double silence = 0) {
+    Samples samples(static_cast<size_t>((silence + seconds) * 22050));
+    for (auto i = static_cast<size_t>(silence * 22050); i < samples.size(); ++i) {
         samples[i] = static_cast<int16_t>(
             16383.5 * std::sin(2 * M_PI * 440.0 * static_cast<double>(i) / 22050));
     }
@@ -156,6 +157,9 @@ TEST(SdlAudioDevice, EffectsPlayFromMemoryCutOffTheLastAndPlayAtTheirVolumeUnles
     fs::create_directory("Sounds");
     writeTone("Sounds/gem.wav", 0.2);
     writeTone("long.wav", 3.0);
+    // Cut off by the effect played right after it, the late tone is never heard; however long
+    // the test waits between the two, only the effect's own sound is measured.
+    writeTone("late.wav", 0.5, 1.0);
     DiskCapture capture;
     ASSERT_CAPTURING(capture);
     loadSounds(*capture.device());
@@ -164,9 +168,9 @@ TEST(SdlAudioDevice, EffectsPlayFromMemoryCutOffTheLastAndPlayAtTheirVolumeUnles
     const auto levelAt = [&capture](const SoundLevels& levels, const char* effect) {
         applySoundLevels(levels);
         capture.mark();
-        capture.device()->playEffect("long.wav");
+        capture.device()->playEffect("late.wav");
         playSound(effect);
-        return levelOf(capture.capture(0.6));
+        return levelOf(capture.capture(1.1));
     };
     const Level missing = levelAt({}, LANDING_SOUND);
     EXPECT_GT(missing.peak, 3000);
