@@ -162,6 +162,17 @@ e2e_play_and_check_well() {
     "$WELL_CHECK" "$WORK_DIR/play.png" 4 || e2e_fail "the well is not on the screen as the game draws it"
 }
 
+# The recording of a game whose config file gave Left's job to A, after Left held and then Left
+# and A pressed. Its events, past the 324 bytes of header and records.dat and before the final
+# digest's 80: a key press is 0x81 and the code, 37 (0x25) for Left, 65 (0x41) for A. A did
+# Left's job once, and the Left key itself none.
+e2e_expect_a_did_left() {
+    local keys
+    keys=" $(tail -c +325 "$1" | head -c -80 | od -An -v -tx1 | tr -s ' \n' '  ') "
+    [[ "$keys" == *" 81 25 "* && "$keys" != *" 81 41 "* && "$keys" != *" 81 25 "*" 81 25 "* ]] ||
+        e2e_fail "A did not do Left's job alone: $keys"
+}
+
 # A screenshot of the whole screen, or of the window whose id is given, cut to the geometry
 # WxH+X+Y when given.
 e2e_screenshot() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows game under Wine on a virtual 1024 × 768 screen: it takes the screen, arrow keys
-# move and drop pieces that come to rest in the well where the game draws it, Alt+F4 (the
+# move and drop pieces that come to rest in the well where the game draws it, A does Left's job
+# for shardfall.conf's [keys] beside the game (Left none, as the recording shows), Alt+F4 (the
 # system's close command) ends it with exit code 0 and a 308-byte records.dat; with
 # --window 800x600 the well stands in a client area of that size as on an 800 × 600 screen, and
 # Alt+F4 ends that game as cleanly; without dx000.bmp it shows the abort box naming the failed
@@ -37,14 +38,16 @@ e2e_note "Wine prefix ready in $(awk -v s="$started" -v e="$(date +%s.%N)" 'BEGI
 
 e2e_step "start"
 run=$(e2e_run_folder play) || exit 1
+printf '[keys]\nleft = ["A"]\n' >"$run/shardfall.conf"
 started=$(date +%s.%N)
-start_windows_game "$run"
+start_windows_game "$run" --record game.sfr
 window=$(e2e_wait_window 30) || exit 1
 e2e_wait_line "$run/game.err" "active=1" 20
 e2e_note "window $window, active after $(awk -v s="$started" -v e="$(date +%s.%N)" 'BEGIN { printf "%.2f", e - s }') s"
 
 e2e_step "play"
 e2e_play_and_check_well
+xdotool key Left a
 
 e2e_step "close"
 xdotool key alt+F4
@@ -54,6 +57,7 @@ size=$(stat -c %s "$run/records.dat" 2>/dev/null || echo no)
 grep '^stats' "$run/game.err"
 e2e_at_least "$(e2e_stat "$run/game.err" ticks)" 200 || e2e_fail "too few frames were composed"
 e2e_at_least "$(e2e_stat "$run/game.err" score)" 100 || e2e_fail "releasing S did not add 100 points"
+e2e_expect_a_did_left "$run/game.sfr"
 
 e2e_step "window"
 run=$(e2e_run_folder window) || exit 1
