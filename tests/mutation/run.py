@@ -56,6 +56,11 @@ def run(command, log):
 
 def main():
     args = sys.argv[1:]
+    unknown = [a for a in args if a[:1] == "-" and a not in ("--only", "--check")]
+    if unknown and unknown[0] in ("-h", "--help"):
+        return print(__doc__)
+    if unknown:
+        sys.exit(f"{__doc__}\nunknown option: {unknown[0]}")
     only = [args[i + 1] for i, a in enumerate(args[:-1]) if a == "--only"]
     folders = [a for i, a in enumerate(args) if a[:2] != "--" and (i == 0 or args[i - 1] != "--only")]
     build = os.path.abspath(folders[0] if folders else os.path.join(ROOT, "build-mutation"))
