@@ -18,6 +18,10 @@ if command -v ccache > /dev/null; then
     export CCACHE_DIR=$logs/ccache CCACHE_BASEDIR=${TMPDIR:-/tmp} CCACHE_NOHASHDIR=1
     flags=(CMAKE_FLAGS="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache")
 fi
+# Background loops ignore the terminal's Ctrl-C: they are stopped on any way out.
+spinners=()
+trap '((${#spinners[@]})) && kill "${spinners[@]}" 2> /dev/null' EXIT
+trap 'exit 130' INT TERM
 for i in $(seq 1 "$runs"); do
     spinners=()
     if ((i > runs - busy)); then
@@ -28,7 +32,7 @@ for i in $(seq 1 "$runs"); do
     git clone -q "$source" "$top/clone"
     (cd "$top/clone" && make test "${flags[@]}") > "$logs/run-$i.log" 2>&1
     status=$?
-    ((${#spinners[@]})) && kill "${spinners[@]}"
+    ((${#spinners[@]})) && kill "${spinners[@]}" && wait "${spinners[@]}" 2> /dev/null
     echo "run $i of $runs, $(git -C "$top/clone" rev-parse --short HEAD) in a mode-$(stat -c %a "$top")" \
         "folder, $( ((${#spinners[@]})) && echo "both cores busy" || echo "no other load"):" \
         "$( ((status)) && echo FAILED || echo passed) in $(($(date +%s) - start)) s;" \
